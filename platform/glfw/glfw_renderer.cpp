@@ -1,0 +1,48 @@
+// GLFW sequence: init, four hints, window, make current, glGetString, terminate.
+#include "glfw_renderer.h"
+
+#include <iostream>
+#include <mutex>
+
+#include <GLFW/glfw3.h>  // also brings the system's GL header for glGetString
+
+namespace {
+
+// GLFW keeps one global state: two overlapping probes would initialise and
+// terminate it under each other's feet.
+std::mutex glfwSection;
+
+// glfwTerminate destroys the window and its context and frees the renderer
+// text, so it must run after the copy and on every way out, throws included.
+struct GlfwTerminator {
+    ~GlfwTerminator() { glfwTerminate(); }
+};
+
+}  // namespace
+
+std::string readRendererName(WindowFailureNotice notice) {
+    std::lock_guard<std::mutex> lock(glfwSection);
+    std::string name;
+
+    glfwInit();  // on failure every later call fails too, and the window is null
+    GlfwTerminator terminator;
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+    GLFWwindow* window = glfwCreateWindow(800, 800, "HelloWorld", nullptr, nullptr);
+    if (window == nullptr) {
+        if (notice == WindowFailureNotice::PrintLine) {
+            std::cout << "Failed to create GLFW window" << std::endl;
+        }
+        // No context to ask, so no name.
+        return name;
+    }
+
+    glfwMakeContextCurrent(window);
+    // Taken straight from the system OpenGL library; null when the context
+    // could not be made current.
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    if (renderer != nullptr) name.assign(reinterpret_cast<const char*>(renderer));
+    return name;
+}

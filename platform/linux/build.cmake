@@ -1,0 +1,33 @@
+# Linux development build: libmachinespecs.so with real Linux probes, and the
+# command-line host. Both land in dist/linux/.
+find_package(glfw3 3.3 REQUIRED)
+find_package(OpenGL REQUIRED)
+
+set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/linux CACHE PATH "Where the built library and host land")
+
+# The portable frame and the Linux probes as object sets, so tests can link the
+# frame against a fake platform or the real probes directly.
+add_library(specs_frame OBJECT ${FRAME_SOURCES})
+target_include_directories(specs_frame PUBLIC interface)
+
+add_library(specs_linux_probes OBJECT
+  platform/linux/linux_probes.cpp
+  platform/glfw/glfw_renderer.cpp)
+target_link_libraries(specs_linux_probes PUBLIC glfw OpenGL::GL)
+
+add_library(machinespecs SHARED
+  $<TARGET_OBJECTS:specs_frame> $<TARGET_OBJECTS:specs_linux_probes>)
+target_link_libraries(machinespecs PRIVATE glfw OpenGL::GL)
+# The version script keeps the dynamic symbol table to the six entry points;
+# hidden visibility alone lets GNU-unique template data from libstdc++ through.
+target_link_options(machinespecs PRIVATE
+  -Wl,--version-script=${CMAKE_SOURCE_DIR}/interface/exports.map -Wl,--no-undefined)
+set_target_properties(machinespecs PROPERTIES
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/interface/exports.map
+  LIBRARY_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
+
+add_executable(specs-host host/specs_host.cpp host/library_loader_posix.cpp)
+target_include_directories(specs-host PRIVATE interface)
+target_compile_definitions(specs-host PRIVATE HOST_LIBRARY_FILE="libmachinespecs.so")
+target_link_libraries(specs-host PRIVATE ${CMAKE_DL_LIBS})
+set_target_properties(specs-host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The built library through the command-line host, and its dynamic symbol
+# table read with binutils: what a script host would see.
+# usage: host_cli_test.sh HOST LIBRARY
+set -u
+host=$1 library=$2
+failed=0 passed=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+
+exports=$(nm -D --defined-only "$library" | awk '{print $NF}' | sort | tr '\n' ' ')
+check "exactly six exports" "ESFreeMem ESGetVersion ESInitialize ESTerminate getSpecs sample " "$exports"
+
+check "--list" $'makeArray,getAverage,appendString_s,myScript_a,acceptBoolean_b\nversion 1' \
+  "$("$host" --library "$library" --list)"
+check "sample with bytes above 127" $'caf\xc3\xa9 \xff, edited by Tovarin' \
+  "$("$host" --library "$library" sample $'caf\xc3\xa9 \xff')"
+check "sample of an empty text" ", edited by Tovarin" "$("$host" --library "$library" sample "")"
+
+out=$("$host" --library "$library" sample 2>/tmp/host_cli_err.$$); rc=$?
+check "sample without a text exits 20" "20" "$rc"
+check "sample without a text prints nothing" "" "$out"
+check "the code is on standard error" "specs-host: sample returned 20" "$(cat /tmp/host_cli_err.$$)"
+"$host" --library "$library" getSpecs extra >/dev/null 2>&1
+check "getSpecs with an argument exits 20" "20" "$?"
+"$host" --library "$library" ESFreeMem >/dev/null 2>&1
+check "a lifecycle name is refused" "2" "$?"
+"$host" --library /nonexistent/lib.so getSpecs >/dev/null 2>&1
+check "a missing library exits 3" "3" "$?"
+"$host" --help | grep -q '^usage: specs-host'
+check "--help" "0" "$?"
+
+report=$("$host" --library "$library" getSpecs 2>/dev/null); rc=$?
+check "getSpecs exits 0" "0" "$rc"
+check "getSpecs second field is the online count" "$(getconf _NPROCESSORS_ONLN)" "$(cut -d, -f2 <<<"$report")"
+check "getSpecs last field is MemTotal in MiB" \
+  "$(awk '/^MemTotal:/ {print int($2 / 1024)}' /proc/meminfo)" "${report##*,}"
+check "getSpecs writes nothing else to standard output" "1" "$("$host" --library "$library" getSpecs | wc -l)"
+
+rm -f /tmp/host_cli_err.$$
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
