@@ -1,5 +1,6 @@
 // The Linux build on this machine, checked against sources we did not write:
 // /proc/cpuinfo, getconf, /proc/meminfo and glxinfo on the same display.
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <sys/sysinfo.h>
 
@@ -89,6 +90,10 @@ TEST(SystemProbes, GraphicsNameMatchesGlxinfoOnTheSameDisplay) {
     EXPECT_FALSE(renderer.empty());
     EXPECT_EQ(reportFields()[2], renderer);
     EXPECT_EQ(reportFields()[2], renderer);  // GLFW initialises afresh for a second call
+    // Nothing of GLFW outlives a call: no window, no context, not initialised.
+    glfwGetError(nullptr);
+    EXPECT_EQ(glfwGetCurrentContext(), nullptr);
+    EXPECT_EQ(glfwGetError(nullptr), GLFW_NOT_INITIALIZED);
 }
 
 TEST(SystemProbes, OverlappingCallsFromTwoThreadsBothGetFullReports) {
