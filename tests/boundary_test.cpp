@@ -212,6 +212,6 @@ TEST(HeapExhausted, EveryAllocationOfACallInTurn) {
             }
             ASSERT_LT(n, 100);
         }
-        EXPECT_GE(failures, 2);
+        EXPECT_GE(failures, 1);
     }
 }
