@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# specs-host.exe under Wine, checked against sources we did not write: the
+# Linux kernel that Wine answers from (/proc/cpuinfo, nproc, /proc/meminfo) and
+# glxinfo on the same display. Mode no-display runs without DISPLAY.
+# usage: host_test.sh WINE HOST_EXE display|no-display
+set -u
+wine=$1 host=$2 mode=$3
+failed=0 passed=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+# Runs the host from another folder, so the DLL is found beside the program
+# and not in the working folder. Windows line ends are dropped.
+run_host() {
+  (cd / && if [ "$mode" = no-display ]; then env -u DISPLAY "$wine" "$host" "$@"; else
+    "$wine" "$host" "$@"; fi) | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+
+out=$(run_host getSpecs 2>/dev/null); rc=$?
+check "getSpecs exits 0" "0" "$rc"
+mapfile -t lines <<<"$out"
+report=${lines[-1]}
+brand=${report%%,*}
+rest=${report#*,}
+cores=${rest%%,*}
+rest=${rest#*,}
+memory=${rest##*,}
+graphics=${rest%,*}
+
+expected=("CPU Type: $brand" "Number of Cores: $cores" "Total System Memory: ${memory}MB")
+[ "$mode" = no-display ] && expected+=("Failed to create GLFW window")
+expected+=("$report")
+check "console lines in order, before the report, with its figures" \
+  "$(printf '%s\n' "${expected[@]}")" "$(printf '%s\n' "${lines[@]}")"
+
+check "brand is /proc/cpuinfo's model name" \
+  "$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo | sed 's/ *$//')" \
+  "$(sed 's/^ *//; s/ *$//' <<<"$brand")"
+check "processors as nproc counts them" "$(nproc)" "$cores"
+# Wine counts physical pages from page 1, so its total is MemTotal less one
+# 4 KiB page (25276157952 bytes against 25276162048 on a 24683752 kB machine);
+# the field is that in whole MiB, one below MemTotal / 1024 when MemTotal is
+# within 4 KiB above a whole MiB.
+check "memory is Wine's total from MemTotal, in whole MiB" \
+  "$(awk '/^MemTotal:/ {print int((int($2 / 4) - 1) * 4 / 1024)}' /proc/meminfo)" "$memory"
+if [ "$mode" = no-display ]; then
+  check "no graphics name without a display" "" "$graphics"
+else
+  check "graphics is glxinfo's renderer on the same display" \
+    "$(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')" "$graphics"
+
+  check "--list" $'makeArray,getAverage,appendString_s,myScript_a,acceptBoolean_b\nversion 1' \
+    "$(run_host --list)"
+  check "sample" "a b, edited by Tovarin" "$(run_host sample "a b")"
+  err=$(run_host sample 2>&1 >/dev/null); rc=$?
+  check "sample without a text exits 20" "20" "$rc"
+  check "and says so on standard error" "specs-host: sample returned 20" "$(tr -d '\r' <<<"$err")"
+  run_host --library 'C:\nowhere\Kestrine.dll' getSpecs >/dev/null 2>&1
+  check "a missing library exits 3" "3" "$?"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
