@@ -1,0 +1,39 @@
+# Cross build of Pellator.framework on Linux for a structure check only:
+# clang 14 and ld64.lld against the stand-in SDK beside this file. macOS's C
+# library headers are not to be had here, so glibc's are borrowed after the
+# SDK's own: types such as std::mutex and mbstate_t get glibc's layouts, and
+# the binary is never a release.
+set(CMAKE_SYSTEM_NAME Darwin)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_SYSTEM_VERSION 19.0)  # Darwin 19 is macOS 10.15
+
+set(PELLATOR_STRUCTURE_ONLY ON)
+# No version in the triple: the minimum system comes from the recipe's
+# CMAKE_OSX_DEPLOYMENT_TARGET, as on a Mac.
+set(PELLATOR_TARGET x86_64-apple-darwin)
+
+find_program(CMAKE_C_COMPILER clang-14 REQUIRED)
+find_program(CMAKE_CXX_COMPILER clang++-14 REQUIRED)
+find_program(CMAKE_AR llvm-ar-14 REQUIRED)
+find_program(CMAKE_RANLIB llvm-ranlib-14 REQUIRED)
+find_program(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool-14 REQUIRED)
+set(CMAKE_C_COMPILER_TARGET ${PELLATOR_TARGET})
+set(CMAKE_CXX_COMPILER_TARGET ${PELLATOR_TARGET})
+set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
+
+# -U: clang predefines the nullability words for Apple targets, and glibc's
+# sys/cdefs.h uses the same names as macros. _GNU_SOURCE: glibc hides POSIX
+# declarations that libc++ needs unless a feature macro asks for them.
+set(borrowedCHeaders
+  "-idirafter /usr/include/x86_64-linux-gnu -idirafter /usr/include -U__nonnull -U__nullable -D_GNU_SOURCE")
+set(CMAKE_C_FLAGS_INIT "${borrowedCHeaders}")
+set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++ ${borrowedCHeaders}")
+# A framework links with its own flags variable, not the shared-library one.
+set(CMAKE_MACOSX_FRAMEWORK_LINKER_FLAGS "-fuse-ld=lld")
+
+# No crt or libraries to link a test executable with: probe with static libraries.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+set(CMAKE_FIND_ROOT_PATH ${CMAKE_OSX_SYSROOT})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
