@@ -18,6 +18,18 @@ struct GlfwTerminator {
     ~GlfwTerminator() { glfwTerminate(); }
 };
 
+// Releases the context and destroys the window before GLFW terminates. Leaving
+// both to glfwTerminate alone works, but with GLFW inside a DLL under Wine it
+// keeps 0.6 to 1.9 MB of the driver's per call; released first, the process
+// stays flat over hundreds of calls.
+struct WindowCloser {
+    GLFWwindow* window;
+    ~WindowCloser() {
+        glfwMakeContextCurrent(nullptr);
+        glfwDestroyWindow(window);
+    }
+};
+
 }  // namespace
 
 std::string readRendererName(WindowFailureNotice notice) {
@@ -39,6 +51,7 @@ std::string readRendererName(WindowFailureNotice notice) {
         return name;
     }
 
+    WindowCloser closer{window};
     glfwMakeContextCurrent(window);
     // Taken straight from the system OpenGL library; null when the context
     // could not be made current.
