@@ -1,8 +1,9 @@
 // Loads the built library as the host does and calls it many times in one
 // process: for valgrind over many calls, and for the resident-memory soak.
 // usage: repeat_calls LIBRARY GETSPECS_CALLS SAMPLE_CALLS [RSS_AT,RSS_AT...]
-// Prints resident memory after each listed getSpecs count; exits 1 when a
-// call fails or returns something other than what it should.
+// Prints resident memory (the working set on Windows) after each listed
+// getSpecs count, 0 meaning before the first; exits 1 when a call fails or
+// returns something other than what it should. Builds for Linux and Windows.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,20 +13,12 @@
 
 #include "../host/library_loader.h"
 #include "../interface/script_interface.h"
+#include "process_memory.h"
 
 namespace {
 
 using ScriptFn = long (*)(ScriptValue*, long, ScriptValue*);
 using FreeMemFn = void (*)(void*);
-
-long residentKiB() {
-    long pages = 0, resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(statm);
-    }
-    return resident * 4;
-}
 
 }  // namespace
 
@@ -49,8 +42,11 @@ int main(int argc, char** argv) {
         std::istringstream list(argv[4]);
         for (std::string item; std::getline(list, item, ',');) rssAt.insert(std::atol(item.c_str()));
     }
+    // Wine passes DISPLAY on to Windows programs, so this holds there too.
     const bool expectGraphics = std::getenv("DISPLAY") != nullptr;
 
+    if (rssAt.count(0) != 0) std::printf("resident before getSpecs: %ld KiB\n", residentKiB());
+    std::fflush(stdout);
     std::string firstReport;
     int failures = 0;
     for (long call = 1; call <= specsCalls; ++call) {
@@ -68,7 +64,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "call %ld: %s\n", call, report.c_str());
             ++failures;
         }
-        if (rssAt.count(call) != 0) std::printf("resident after %ld getSpecs: %ld KiB\n", call, residentKiB());
+        if (rssAt.count(call) != 0) {
+            std::printf("resident after %ld getSpecs: %ld KiB\n", call, residentKiB());
+            std::fflush(stdout);
+        }
     }
 
     char text[] = "repeated text \xc3\xa9";
