@@ -4,11 +4,7 @@
 # usage: host_cli_test.sh HOST LIBRARY
 set -u
 host=$1 library=$2
-failed=0 passed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
+. "$(dirname "$0")/check.sh"
 
 exports=$(nm -D --defined-only "$library" | awk '{print $NF}' | sort | tr '\n' ' ')
 check "exactly six exports" "ESFreeMem ESGetVersion ESInitialize ESTerminate getSpecs sample " "$exports"
@@ -40,5 +36,4 @@ check "getSpecs last field is MemTotal in MiB" \
 check "getSpecs writes nothing else to standard output" "1" "$("$host" --library "$library" getSpecs | wc -l)"
 
 rm -f /tmp/host_cli_err.$$
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -5,11 +5,7 @@
 # usage: host_test.sh WINE HOST_EXE display|no-display
 set -u
 wine=$1 host=$2 mode=$3
-failed=0 passed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
+. "$(dirname "$0")/../check.sh"
 # Runs the host from another folder, so the DLL is found beside the program
 # and not in the working folder. Windows line ends are dropped.
 run_host() {
@@ -61,5 +57,4 @@ else
   check "a missing library exits 3" "3" "$?"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

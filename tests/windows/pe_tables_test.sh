@@ -6,11 +6,7 @@
 set -u
 objdump=$1 dll=$2
 shift 2
-failed=0 passed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
+. "$(dirname "$0")/../check.sh"
 
 # The name table sits between "[Ordinal/Name Pointer] Table" and the next blank line.
 exports=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next}
@@ -31,5 +27,4 @@ for file in "$dll" "$@"; do
   done
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
