@@ -1,7 +1,21 @@
 # Linux development build: libmachinespecs.so with real Linux probes, and the
 # command-line host. Both land in dist/linux/.
-find_package(glfw3 3.3 REQUIRED)
 find_package(OpenGL REQUIRED)
+
+# GLFW is the library's own, never shared with the host: a static build
+# (scripts/setup-glfw linux) linked in and kept out of the dynamic symbol table.
+# A host that uses GLFW itself keeps its own state across getSpecs.
+set(SPECS_GLFW_ROOT "" CACHE PATH "Install prefix of the static GLFW built by scripts/setup-glfw")
+if(NOT SPECS_GLFW_ROOT)
+  message(FATAL_ERROR "Set SPECS_GLFW_ROOT to the prefix that scripts/setup-glfw linux prints")
+endif()
+# Named outright, so that the system's shared GLFW is never picked instead.
+set(glfw3_DIR ${SPECS_GLFW_ROOT}/lib/cmake/glfw3)
+find_package(glfw3 3.3 REQUIRED CONFIG)
+get_target_property(SPECS_GLFW_TYPE glfw TYPE)
+if(NOT SPECS_GLFW_TYPE STREQUAL "STATIC_LIBRARY")
+  message(FATAL_ERROR "GLFW at ${SPECS_GLFW_ROOT} is not a static library: the library's GLFW must be its own")
+endif()
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/linux CACHE PATH "Where the built library and host land")
 
@@ -20,8 +34,11 @@ add_library(machinespecs SHARED
 target_link_libraries(machinespecs PRIVATE glfw OpenGL::GL)
 # The version script keeps the dynamic symbol table to the six entry points;
 # hidden visibility alone lets GNU-unique template data from libstdc++ through.
+# --exclude-libs keeps GLFW's own symbols local as well, so none of them can
+# bind to, or be bound by, a GLFW that the host has loaded.
 target_link_options(machinespecs PRIVATE
-  -Wl,--version-script=${CMAKE_SOURCE_DIR}/interface/exports.map -Wl,--no-undefined)
+  -Wl,--version-script=${CMAKE_SOURCE_DIR}/interface/exports.map -Wl,--no-undefined
+  -Wl,--exclude-libs,ALL)
 set_target_properties(machinespecs PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/interface/exports.map
   LIBRARY_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
