@@ -8,6 +8,10 @@ host=$1 library=$2
 
 exports=$(nm -D --defined-only "$library" | awk '{print $NF}' | sort | tr '\n' ' ')
 check "exactly six exports" "ESFreeMem ESGetVersion ESInitialize ESTerminate getSpecs sample " "$exports"
+# GLFW is linked in and private: nothing of it is defined or looked up through
+# the dynamic table, and no GLFW library is loaded beside it.
+check "no GLFW symbol in the dynamic table" "" "$(nm -D "$library" | grep -i glfw)"
+check "no GLFW library needed" "" "$(readelf -d "$library" | grep NEEDED | grep -i glfw)"
 
 check "--list" $'makeArray,getAverage,appendString_s,myScript_a,acceptBoolean_b\nversion 1' \
   "$("$host" --library "$library" --list)"

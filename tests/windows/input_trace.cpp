@@ -1,0 +1,76 @@
+// Runs two getSpecs between markers on standard error, then makes one XInput
+// and one DirectInput call of its own. Run with Wine's xinput and dinput trace
+// channels on, the markers show whether getSpecs touched either, and the calls
+// afterwards prove that the channels do show such calls.
+// usage: windows_input_trace DLL_PATH
+#include <windows.h>
+#include <dinput.h>
+#include <xinput.h>
+
+#include <cstdio>
+
+#include "../../interface/script_interface.h"
+
+namespace {
+
+void mark(const char* text) {
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+}
+
+using ScriptFn = long (*)(ScriptValue*, long, ScriptValue*);
+using FreeMemFn = void (*)(void*);
+using XInputGetStateFn = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
+using DirectInput8CreateFn = HRESULT(WINAPI*)(HINSTANCE, DWORD, REFIID, void**, IUnknown*);
+
+template <typename Function>
+Function entry(HMODULE module, const char* name) {
+    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                             : nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: windows_input_trace DLL_PATH\n", stderr);
+        return 2;
+    }
+    HMODULE dll = LoadLibraryA(argv[1]);
+    auto getSpecs = entry<ScriptFn>(dll, "getSpecs");
+    auto freeMem = entry<FreeMemFn>(dll, "ESFreeMem");
+    if (getSpecs == nullptr || freeMem == nullptr) {
+        std::printf("cannot load %s (error %lu)\n", argv[1], GetLastError());
+        return 1;
+    }
+    int failures = 0;
+    mark("== getSpecs begins");
+    for (int call = 0; call < 2; ++call) {
+        ScriptValue result{};
+        if (getSpecs(nullptr, 0, &result) == ES_OK) {
+            freeMem(result.data);
+        } else {
+            ++failures;
+        }
+    }
+    mark("== getSpecs ends");
+    FreeLibrary(dll);
+
+    // The control calls, made the way GLFW 3.3 made them inside glfwInit.
+    HMODULE xinput = LoadLibraryA("xinput1_4.dll");
+    auto getState = entry<XInputGetStateFn>(xinput, "XInputGetState");
+    XINPUT_STATE state{};
+    if (getState != nullptr) getState(0, &state);
+    HMODULE dinput = LoadLibraryA("dinput8.dll");
+    auto create = entry<DirectInput8CreateFn>(dinput, "DirectInput8Create");
+    IDirectInput8W* directInput = nullptr;
+    if (create != nullptr &&
+        SUCCEEDED(create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
+                         reinterpret_cast<void**>(&directInput), nullptr))) {
+        directInput->Release();
+    }
+    mark("== control calls end");
+    if (dinput != nullptr) FreeLibrary(dinput);
+    if (xinput != nullptr) FreeLibrary(xinput);
+    return failures == 0 && getState != nullptr && create != nullptr ? 0 : 1;
+}
