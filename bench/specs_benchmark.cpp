@@ -3,18 +3,25 @@
 //    the same size;
 //  - getSpecs without its graphics probe;
 //  - getSpecs whole (first call in the process, then warm) against the bare
-//    GLFW sequence alone, as medians of randomly interleaved repetitions;
+//    sequence of the same static GLFW that the library links, as medians of
+//    calls interleaved call by call (SPECS_BENCH_ROUNDS rounds, 60 by
+//    default); built libraries named in SPECS_BENCH_LIBRARIES (colon-separated,
+//    an earlier build say) join them;
 //  - the host's report as a whole process against `glxinfo -B`.
 // Prints Google Benchmark's table, then the ratios.
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -69,30 +76,67 @@ void getSpecsWithoutGraphics(benchmark::State& state) {
     }
 }
 
-void getSpecsWhole(benchmark::State& state) {
-    for (auto _ : state) {
-        ScriptValue result{};
-        if (getSpecs(nullptr, 0, &result) != ES_OK) state.SkipWithError("getSpecs failed");
-        if (std::strstr(static_cast<const char*>(result.data), ",,") != nullptr) {
-            state.SkipWithError("no graphics name: is there a display?");
+using ScriptFn = long (*)(ScriptValue*, long, ScriptValue*);
+using FreeMemFn = void (*)(void*);
+
+// One whole getSpecs through `call`; false when it failed or had no
+// graphics name (is there a display?).
+bool timedGetSpecs(ScriptFn call, FreeMemFn freeMem) {
+    ScriptValue result{};
+    if (call(nullptr, 0, &result) != ES_OK) return false;
+    const bool full = std::strstr(static_cast<const char*>(result.data), ",,") == nullptr;
+    freeMem(result.data);
+    return full;
+}
+
+// The GLFW sequence alone, with nothing of ours around it: the same static
+// GLFW that the library links.
+bool bareGlfwSequence() {
+    glfwInit();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+    GLFWwindow* window = glfwCreateWindow(800, 800, "HelloWorld", nullptr, nullptr);
+    glfwMakeContextCurrent(window);
+    benchmark::DoNotOptimize(glGetString(GL_RENDERER));
+    glfwTerminate();
+    return true;
+}
+
+struct WarmSide {
+    std::string name;
+    std::function<bool()> call;
+    std::vector<double> seconds;  // one per round
+};
+
+// Warm calls of every side, one call each per round in a fresh random order:
+// a window costs tens of milliseconds, and the X server and the driver's
+// threads share two cores with it, so only call-by-call interleaving keeps a
+// slow spell of the machine from landing on one side. Each side's figure is
+// the median of its calls.
+void runInterleaved(std::vector<WarmSide>& sides, int rounds) {
+    std::mt19937 shuffle(12345);
+    std::vector<WarmSide*> order;
+    for (WarmSide& side : sides) {
+        side.call();  // not timed: the first call of a process pays for loading
+        order.push_back(&side);
+    }
+    for (int round = 0; round < rounds; ++round) {
+        std::shuffle(order.begin(), order.end(), shuffle);
+        for (WarmSide* side : order) {
+            const auto start = std::chrono::steady_clock::now();
+            if (!side->call()) std::fprintf(stderr, "%s failed\n", side->name.c_str());
+            side->seconds.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
-        ESFreeMem(result.data);
     }
 }
 
-// The GLFW sequence alone, with nothing of ours around it.
-void bareGlfwSequence(benchmark::State& state) {
-    for (auto _ : state) {
-        glfwInit();
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-        glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-        GLFWwindow* window = glfwCreateWindow(800, 800, "HelloWorld", nullptr, nullptr);
-        glfwMakeContextCurrent(window);
-        benchmark::DoNotOptimize(glGetString(GL_RENDERER));
-        glfwTerminate();
-    }
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 std::string hostCommand;
@@ -145,13 +189,6 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - firstStart).count();
     ESFreeMem(firstResult.data);
 
-    // A window costs tens of milliseconds and the X server and the driver's
-    // threads share two cores with it: medians of interleaved repetitions
-    // keep the comparison fair.
-    benchmark::RegisterBenchmark("getSpecs/warm", getSpecsWhole)
-        ->MinTime(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("glfw/bare", bareGlfwSequence)
-        ->MinTime(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("getSpecs/withoutGraphics", getSpecsWithoutGraphics)->Unit(benchmark::kMicrosecond);
     for (long size : {16L, 4096L, 1048576L}) {
         benchmark::RegisterBenchmark(("sample/" + std::to_string(size)).c_str(), sampleCall)->Arg(size);
@@ -173,6 +210,41 @@ int main(int argc, char** argv) {
     reporter.seconds["getSpecs/first"] = firstSeconds;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
+    // Warm getSpecs against the bare sequence, and against other builds of
+    // the library named in SPECS_BENCH_LIBRARIES, each loaded as a host loads
+    // it and kept loaded to the end.
+    std::vector<WarmSide> sides;
+    sides.push_back({"getSpecs/warm", [] { return timedGetSpecs(getSpecs, ESFreeMem); }, {}});
+    sides.push_back({"glfw/bare", bareGlfwSequence, {}});
+    std::vector<std::string> others;
+    if (const char* list = std::getenv("SPECS_BENCH_LIBRARIES")) {
+        std::string rest = list;
+        for (std::size_t end; !rest.empty(); rest.erase(0, end == std::string::npos ? end : end + 1)) {
+            end = rest.find(':');
+            if (end != 0) others.push_back(rest.substr(0, end));
+        }
+    }
+    for (const std::string& path : others) {
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        auto call = library != nullptr ? reinterpret_cast<ScriptFn>(dlsym(library, "getSpecs")) : nullptr;
+        auto freeMem = library != nullptr ? reinterpret_cast<FreeMemFn>(dlsym(library, "ESFreeMem")) : nullptr;
+        if (call == nullptr || freeMem == nullptr) {
+            std::fprintf(stderr, "cannot load %s\n", path.c_str());
+            continue;
+        }
+        sides.push_back({"getSpecs/library:" + path, [call, freeMem] { return timedGetSpecs(call, freeMem); }, {}});
+    }
+    const char* roundsSetting = std::getenv("SPECS_BENCH_ROUNDS");
+    const int rounds = roundsSetting != nullptr ? std::max(1, std::atoi(roundsSetting)) : 60;
+    runInterleaved(sides, rounds);
+    std::printf("\nwarm calls, %d rounds interleaved call by call (median, min, max in ms):\n", rounds);
+    for (const WarmSide& side : sides) {
+        reporter.seconds[side.name] = median(side.seconds);
+        std::printf("  %-40s %8.2f %8.2f %8.2f\n", side.name.c_str(), median(side.seconds) * 1e3,
+                    *std::min_element(side.seconds.begin(), side.seconds.end()) * 1e3,
+                    *std::max_element(side.seconds.begin(), side.seconds.end()) * 1e3);
+    }
+
     std::printf("\n%-34s %15s %15s %8s   %s\n", "ours against its floor", "ours", "floor", "speed", "target");
     for (const char* size : {"16", "4096", "1048576"}) {
         const std::string s = size;
@@ -180,9 +252,14 @@ int main(int argc, char** argv) {
                    "allocateAndCopy/" + s + "/" + s,
                    s == "16" ? ">= 0.3" : s == "1048576" ? ">= 0.5" : "");
     }
-    printRatio(reporter, "getSpecs warm vs bare GLFW", "getSpecs/warm/min_time:1.000/repeats:7", "glfw/bare/min_time:1.000/repeats:7",
+    printRatio(reporter, "getSpecs warm vs bare GLFW", "getSpecs/warm", "glfw/bare",
                ">= 0.971 (at most 1.03x)");
-    printRatio(reporter, "getSpecs first vs bare GLFW", "getSpecs/first", "glfw/bare/min_time:1.000/repeats:7", "");
+    for (const std::string& path : others) {
+        // Here the other library stands where the floor does: above 1.0, ours is faster.
+        printRatio(reporter, ("getSpecs warm vs " + path).c_str(), "getSpecs/warm", "getSpecs/library:" + path,
+                   "not slower (>= 1.0)");
+    }
+    printRatio(reporter, "getSpecs first vs bare GLFW", "getSpecs/first", "glfw/bare", "");
     printRatio(reporter, "host process vs glxinfo -B", "process/host getSpecs/iterations:20",
                "process/glxinfo -B/iterations:20", "");
     const auto part = reporter.seconds.find("getSpecs/withoutGraphics");
