@@ -4,15 +4,14 @@
 //  - getSpecs without its graphics probe;
 //  - getSpecs whole (first call in the process, then warm) against the bare
 //    sequence of the same static GLFW that the library links, as medians of
-//    calls interleaved call by call (SPECS_BENCH_ROUNDS rounds, 60 by
-//    default); built libraries named in SPECS_BENCH_LIBRARIES (colon-separated,
-//    an earlier build say) join them;
+//    interleaved blocks of calls (SPECS_BENCH_ROUNDS blocks of
+//    SPECS_BENCH_BLOCK calls a side, 30 of 3 by default); built libraries
+//    named in SPECS_BENCH_LIBRARIES (colon-separated, an earlier build say)
+//    join them;
 //  - the host's report as a whole process against `glxinfo -B`.
 // Prints Google Benchmark's table, then the ratios.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
-
-#include <GLFW/glfw3.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +29,7 @@
 #include "../functions/report.h"
 #include "../interface/result_block.h"
 #include "../interface/script_interface.h"
+#include "bare_glfw_sequence.h"
 
 namespace {
 
@@ -89,33 +89,19 @@ bool timedGetSpecs(ScriptFn call, FreeMemFn freeMem) {
     return full;
 }
 
-// The GLFW sequence alone, with nothing of ours around it: the same static
-// GLFW that the library links.
-bool bareGlfwSequence() {
-    glfwInit();
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-    GLFWwindow* window = glfwCreateWindow(800, 800, "HelloWorld", nullptr, nullptr);
-    glfwMakeContextCurrent(window);
-    benchmark::DoNotOptimize(glGetString(GL_RENDERER));
-    glfwTerminate();
-    return true;
-}
-
 struct WarmSide {
     std::string name;
     std::function<bool()> call;
-    std::vector<double> seconds;  // one per round
+    std::vector<double> seconds;  // mean per call, one per round
 };
 
-// Warm calls of every side, one call each per round in a fresh random order:
-// a window costs tens of milliseconds, and the X server and the driver's
-// threads share two cores with it, so only call-by-call interleaving keeps a
-// slow spell of the machine from landing on one side. Each side's figure is
-// the median of its calls.
-void runInterleaved(std::vector<WarmSide>& sides, int rounds) {
+// Warm calls of every side: each round runs a short block of calls of each
+// side in a fresh random order. A window costs tens of milliseconds, and the
+// X server and the driver's threads share two cores with it, so single calls
+// spread widely: blocks narrow that, and interleaving them keeps a slow spell
+// of the machine from landing on one side. Each side's figure is the median
+// of its block means.
+void runInterleaved(std::vector<WarmSide>& sides, int rounds, int callsPerBlock) {
     std::mt19937 shuffle(12345);
     std::vector<WarmSide*> order;
     for (WarmSide& side : sides) {
@@ -126,9 +112,11 @@ void runInterleaved(std::vector<WarmSide>& sides, int rounds) {
         std::shuffle(order.begin(), order.end(), shuffle);
         for (WarmSide* side : order) {
             const auto start = std::chrono::steady_clock::now();
-            if (!side->call()) std::fprintf(stderr, "%s failed\n", side->name.c_str());
-            side->seconds.push_back(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            for (int call = 0; call < callsPerBlock; ++call) {
+                if (!side->call()) std::fprintf(stderr, "%s failed\n", side->name.c_str());
+            }
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            side->seconds.push_back(took.count() / callsPerBlock);
         }
     }
 }
@@ -234,10 +222,15 @@ int main(int argc, char** argv) {
         }
         sides.push_back({"getSpecs/library:" + path, [call, freeMem] { return timedGetSpecs(call, freeMem); }, {}});
     }
-    const char* roundsSetting = std::getenv("SPECS_BENCH_ROUNDS");
-    const int rounds = roundsSetting != nullptr ? std::max(1, std::atoi(roundsSetting)) : 60;
-    runInterleaved(sides, rounds);
-    std::printf("\nwarm calls, %d rounds interleaved call by call (median, min, max in ms):\n", rounds);
+    const auto setting = [](const char* name, int fallback) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::max(1, std::atoi(value)) : fallback;
+    };
+    const int rounds = setting("SPECS_BENCH_ROUNDS", 30);
+    const int callsPerBlock = setting("SPECS_BENCH_BLOCK", 3);
+    runInterleaved(sides, rounds, callsPerBlock);
+    std::printf("\nwarm calls: %d rounds of interleaved blocks of %d calls (ms per call: median, min, max "
+                "of the block means)\n", rounds, callsPerBlock);
     for (const WarmSide& side : sides) {
         reporter.seconds[side.name] = median(side.seconds);
         std::printf("  %-40s %8.2f %8.2f %8.2f\n", side.name.c_str(), median(side.seconds) * 1e3,
