@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -206,10 +207,9 @@ int main(int argc, char** argv) {
     sides.push_back({"glfw/bare", bareGlfwSequence, {}});
     std::vector<std::string> others;
     if (const char* list = std::getenv("SPECS_BENCH_LIBRARIES")) {
-        std::string rest = list;
-        for (std::size_t end; !rest.empty(); rest.erase(0, end == std::string::npos ? end : end + 1)) {
-            end = rest.find(':');
-            if (end != 0) others.push_back(rest.substr(0, end));
+        std::istringstream paths(list);
+        for (std::string path; std::getline(paths, path, ':');) {
+            if (!path.empty()) others.push_back(path);
         }
     }
     for (const std::string& path : others) {
