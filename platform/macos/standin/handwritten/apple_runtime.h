@@ -1,16 +1,13 @@
-// Stand-in for the Apple interfaces the macOS probes call, for builds where the
-// real ones are absent (the Linux tests). Same names, C linkage and shapes as
-// the system's; what they answer is set through standin_control.h.
+// The Apple interfaces the macOS probes call, for builds with no Objective-C
+// runtime to test on (standin_runtime.cpp answers them). Same names, C linkage
+// and shapes as the system's; sysctl is the stand-in both runtimes share.
 #pragma once
 
-#include <cstddef>
+#include "../standin_sysctl.h"
 
 typedef struct objc_object* id;
 typedef struct objc_selector* SEL;
 typedef struct objc_class* Class;
-
-#define CTL_HW 6
-#define HW_MEMSIZE 24
 
 extern "C" {
 
@@ -21,8 +18,5 @@ SEL sel_registerName(const char* name);
 void objc_msgSend(void);
 
 id MTLCreateSystemDefaultDevice(void);
-
-int sysctl(int* name, unsigned int nameLength, void* oldValue, std::size_t* oldLength,
-           void* newValue, std::size_t newLength);
 
 }  // extern "C"

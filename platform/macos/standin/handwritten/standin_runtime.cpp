@@ -1,18 +1,13 @@
-// The stand-in Apple runtime behind apple_runtime.h: sysctl, the class and
-// selector look-ups, the receiving end of objc_msgSend, an autorelease pool
-// and a Metal device, all in static storage. It answers from
-// standin::machine and records every call in standin::record.
-#include <cerrno>
+// A hand-written object runtime for targets with no GNUstep to test on (no
+// aarch64 packages here): just enough of libobjc, NSAutoreleasePool, NSString
+// and a Metal device for the probes' messages, all in static storage. It
+// answers from standin::machine, refuses anything else as a fault, and
+// scribbles over the name's bytes when the pool or the device goes, so a copy
+// made too late shows.
 #include <cstring>
 
 #include "apple_runtime.h"
 #include "standin_control.h"
-
-namespace standin {
-Machine machine;
-Record record;
-void (*onPoolRelease)() = nullptr;
-}  // namespace standin
 
 namespace {
 
@@ -29,20 +24,10 @@ StandinObject nameString;
 
 bool poolOpen = false;
 bool deviceAlive = false;
-
-// The UTF-8 bytes of the name, which belong to the pool and to the device:
-// they are scribbled over when either goes, so a copy made too late shows.
 char nameBytes[512];
 
 const char* const kSelectors[] = {"alloc", "init", "release", "name", "UTF8String"};
 const char kUnknownSelector[] = "?";
-
-void note(const char* call) {
-    if (record.callCount < static_cast<int>(sizeof record.calls / sizeof record.calls[0])) {
-        record.calls[record.callCount] = call;
-    }
-    ++record.callCount;
-}
 
 void scribbleName() { std::memset(nameBytes, '#', sizeof nameBytes - 1); }
 
@@ -50,61 +35,39 @@ bool is(void* selector, const char* name) {
     return std::strcmp(static_cast<const char*>(selector), name) == 0;
 }
 
+void* fault() {
+    ++record.faults;
+    return nullptr;
+}
+
 void* receivePoolClassMessage(void* selector) {
-    if (!is(selector, "alloc") || poolOpen) {
-        ++record.faults;
-        return nullptr;
-    }
-    note("pool alloc");
-    return &pool;
+    return is(selector, "alloc") && !poolOpen ? &pool : fault();
 }
 
 void* receivePoolMessage(void* selector) {
-    if (is(selector, "init")) {
-        note("pool init");
-        ++record.poolsCreated;
+    if (is(selector, "init") && !poolOpen) {
         poolOpen = true;
         return &pool;
     }
-    if (is(selector, "release") && poolOpen) {
-        note("pool release");
-        if (standin::onPoolRelease != nullptr) standin::onPoolRelease();
-        ++record.poolsReleased;
-        poolOpen = false;
-        scribbleName();
-        return nullptr;
-    }
-    ++record.faults;
+    if (!is(selector, "release") || !poolOpen) return fault();
+    if (standin::onPoolRelease != nullptr) standin::onPoolRelease();
+    ++record.poolDrains;
+    poolOpen = false;
+    scribbleName();
     return nullptr;
 }
 
 void* receiveDeviceMessage(void* selector) {
-    if (!deviceAlive) {
-        ++record.faults;
-        return nullptr;
-    }
-    if (is(selector, "name")) {
-        note("name");
-        record.nameAskedInsidePool = poolOpen;
-        return standin::machine.deviceHasName ? &nameString : nullptr;
-    }
-    if (is(selector, "release")) {
-        note("device release");
-        ++record.devicesReleased;
-        deviceAlive = false;
-        scribbleName();
-        return nullptr;
-    }
-    ++record.faults;
+    if (!deviceAlive) return fault();
+    if (is(selector, "name")) return standin::machine.deviceHasName ? &nameString : nullptr;
+    if (!is(selector, "release")) return fault();
+    deviceAlive = false;
+    scribbleName();
     return nullptr;
 }
 
 void* receiveNameMessage(void* selector) {
-    if (!is(selector, "UTF8String") || !deviceAlive || !poolOpen) {
-        ++record.faults;
-        return nullptr;
-    }
-    note("UTF8String");
+    if (!is(selector, "UTF8String") || !deviceAlive || !poolOpen) return fault();
     const char* text = standin::machine.deviceName;
     if (text == nullptr) return nullptr;
     std::strncpy(nameBytes, text, sizeof nameBytes - 1);
@@ -115,14 +78,8 @@ void* receiveNameMessage(void* selector) {
 }  // namespace
 
 namespace standin {
-void reset() {
-    machine = Machine{};
-    record = Record{};
-    onPoolRelease = nullptr;
-    poolOpen = false;
-    deviceAlive = false;
-    scribbleName();
-}
+int devicesAlive() { return deviceAlive ? 1 : 0; }
+bool poolOpen() { return ::poolOpen; }
 }  // namespace standin
 
 // Where the objc_msgSend trampoline lands. A message to nil answers nil, as
@@ -133,13 +90,12 @@ extern "C" void* standin_send(void* receiver, void* selector) {
     if (receiver == &pool) return receivePoolMessage(selector);
     if (receiver == &device) return receiveDeviceMessage(selector);
     if (receiver == &nameString) return receiveNameMessage(selector);
-    ++record.faults;
-    return nullptr;
+    return fault();
 }
 
 extern "C" Class objc_getClass(const char* name) {
     if (std::strcmp(name, "NSAutoreleasePool") == 0) return reinterpret_cast<Class>(&poolClass);
-    ++record.faults;
+    fault();
     return nullptr;
 }
 
@@ -153,44 +109,10 @@ extern "C" SEL sel_registerName(const char* name) {
 }
 
 extern "C" id MTLCreateSystemDefaultDevice(void) {
-    note("device");
     record.deviceCreatedInsidePool = poolOpen;
     if (!standin::machine.hasDevice) return nullptr;
-    if (deviceAlive) ++record.faults;  // the previous call's device was never released
+    if (deviceAlive) fault();  // the previous call's device was never released
     ++record.devicesCreated;
     deviceAlive = true;
     return reinterpret_cast<id>(&device);
-}
-
-// Answers hw.memsize only, like a kernel that knows nothing else.
-extern "C" int sysctl(int* name, unsigned int nameLength, void* oldValue, std::size_t* oldLength,
-                      void* newValue, std::size_t newLength) {
-    note("sysctl");
-    standin::SysctlCall& call = record.sysctl;
-    call = standin::SysctlCall{};
-    call.nameLength = nameLength;
-    for (unsigned int i = 0; i < nameLength && i < 2; ++i) call.name[i] = name[i];
-    call.oldValueGiven = oldValue != nullptr;
-    call.oldLengthGiven = oldLength != nullptr ? *oldLength : 0;
-    call.newValueGiven = newValue != nullptr;
-    call.newLength = newLength;
-
-    const bool memsize = nameLength == 2 && name[0] == CTL_HW && name[1] == HW_MEMSIZE;
-    if (!memsize || newValue != nullptr || newLength != 0) {
-        ++record.faults;
-        errno = EINVAL;
-        return -1;
-    }
-    if (standin::machine.sysctlFails) {
-        errno = EIO;
-        return -1;
-    }
-    const std::int64_t bytes = standin::machine.memoryBytes;
-    if (oldValue == nullptr || oldLength == nullptr || *oldLength < sizeof bytes) {
-        errno = ENOMEM;
-        return -1;
-    }
-    std::memcpy(oldValue, &bytes, sizeof bytes);
-    *oldLength = sizeof bytes;
-    return 0;
 }
