@@ -1,6 +1,6 @@
 // Levers and records of the machine the macOS probe tests run on, the same
-// whichever object runtime is under them: tests set what the machine answers
-// and read what the probes left behind.
+// whichever object runtime is under them (gnustep/ or handwritten/): tests set
+// what the machine answers and read what the probes left behind.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +37,9 @@ struct Record {
     // Drains of the pool that was open when the device was asked for.
     int poolDrains = 0;
     // Calls the system would refuse or that would crash on a Mac: a sysctl
-    // name other than hw.memsize; with the hand-written runtime a second open
-    // pool, an unknown class or message, a message to a released object.
+    // name other than hw.memsize; on the GNU runtime any Objective-C exception
+    // (an unknown message among them); with the hand-written runtime a second
+    // open pool, an unknown class or message, a message to a released object.
     int faults = 0;
 };
 
