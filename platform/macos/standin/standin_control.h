@@ -13,8 +13,8 @@ struct Machine {
     std::int64_t memoryBytes = std::int64_t{16} << 30;
     bool hasDevice = true;      // MTLCreateSystemDefaultDevice answers nil when false
     bool deviceHasName = true;  // `name` answers nil when false
-    // The name's UTF-8 bytes (at most 511); null: a name that UTF-8 cannot
-    // encode, so `UTF8String` answers NULL.
+    // The name's UTF-8 bytes (the hand-written runtime keeps at most 511);
+    // null: a name that UTF-8 cannot encode, so `UTF8String` answers NULL.
     const char* deviceName = "Stand-in GPU";
 };
 
