@@ -4,6 +4,10 @@ find_package(glfw3 3.3 REQUIRED)  # static: a mingw build or glfw3.lib with MSVC
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/windows CACHE PATH "Where the built library and host land")
 
+# Windows Vista (6.0) is the oldest Windows the deliverables are for: its
+# headers then hide anything newer, so nothing later is called unchecked.
+add_compile_definitions(_WIN32_WINNT=0x0600 WINVER=0x0600)
+
 # Nothing from the compiler's runtime may be needed beside the DLL: libstdc++,
 # libgcc and winpthread go in statically with GNU, the static CRT with MSVC.
 function(specs_static_runtime target)
@@ -24,12 +28,23 @@ target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)
 # GLFW's static library leaves gdi32 to its user; opengl32 is for glGetString.
 target_link_libraries(Kestrine PRIVATE glfw opengl32 gdi32)
+# The PE header: Windows 6.0 as the minimum OS and subsystem version. (The
+# image version is the VERSION property below.)
 if(MINGW)
   # The .def file names the exports; keep the linker from adding any others.
-  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols)
+  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
+    -Wl,--major-os-version,6 -Wl,--minor-os-version,0
+    -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
+elseif(MSVC)
+  # Not built here. link.exe also writes the subsystem version as the
+  # minimum OS version.
+  target_link_options(Kestrine PRIVATE /SUBSYSTEM:WINDOWS,6.00)
 endif()
 specs_static_runtime(Kestrine)
 set_target_properties(Kestrine PROPERTIES
+  # CMake writes major.minor as the image version (it adds its own 0.0
+  # otherwise, after any linker flag that would set it).
+  VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}
   PREFIX ""
   OUTPUT_NAME Kestrine
   RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
