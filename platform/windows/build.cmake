@@ -8,6 +8,20 @@ set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/windows CACHE PATH "Where the built 
 # headers then hide anything newer, so nothing later is called unchecked.
 add_compile_definitions(_WIN32_WINNT=0x0600 WINVER=0x0600)
 
+# The version resource, from the project's version (FILEVERSION wants four
+# numbers; parts the project leaves out are 0).
+enable_language(RC)
+set(KESTRINE_VERSION_QUAD "")
+foreach(part MAJOR MINOR PATCH TWEAK)
+  if("${PROJECT_VERSION_${part}}" STREQUAL "")
+    list(APPEND KESTRINE_VERSION_QUAD 0)
+  else()
+    list(APPEND KESTRINE_VERSION_QUAD ${PROJECT_VERSION_${part}})
+  endif()
+endforeach()
+string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
+configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
+
 # Nothing from the compiler's runtime may be needed beside the DLL: libstdc++,
 # libgcc and winpthread go in statically with GNU, the static CRT with MSVC.
 function(specs_static_runtime target)
@@ -23,7 +37,8 @@ add_library(Kestrine SHARED
   ${FRAME_SOURCES}
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
-  interface/Kestrine.def)
+  interface/Kestrine.def
+  ${CMAKE_CURRENT_BINARY_DIR}/Kestrine.rc)
 target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)
 # GLFW's static library leaves gdi32 to its user; opengl32 is for glGetString.
