@@ -64,6 +64,19 @@ set_target_properties(Kestrine PROPERTIES
   OUTPUT_NAME Kestrine
   RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
 
+# The released DLL carries no debug sections and no symbol table (the loader
+# reads neither); both go to Kestrine.dll.debug beside it, which the DLL names
+# in .gnu_debuglink with a checksum, so gdb and addr2line find it for a crash
+# address in the DLL. (MSVC writes its PDB beside the DLL by itself.)
+if(MINGW)
+  add_custom_command(TARGET Kestrine POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug Kestrine.dll Kestrine.dll.debug
+    COMMAND ${CMAKE_STRIP} --strip-all Kestrine.dll
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=Kestrine.dll.debug Kestrine.dll
+    WORKING_DIRECTORY ${SPECS_DIST_DIR}
+    VERBATIM)
+endif()
+
 add_executable(specs-host host/specs_host.cpp host/library_loader_windows.cpp)
 target_include_directories(specs-host PRIVATE interface)
 target_compile_definitions(specs-host PRIVATE HOST_LIBRARY_FILE="Kestrine.dll" WIN32_LEAN_AND_MEAN NOMINMAX)
