@@ -4,8 +4,26 @@ find_package(glfw3 3.3 REQUIRED)  # static: a mingw build or glfw3.lib with MSVC
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/windows CACHE PATH "Where the built library and host land")
 
+# Windows Vista (6.0) is the oldest Windows the deliverables are for: its
+# headers then hide anything newer, so nothing later is called unchecked.
+add_compile_definitions(_WIN32_WINNT=0x0600 WINVER=0x0600)
+
+# The version resource, from the project's version (FILEVERSION wants four
+# numbers; parts the project leaves out are 0).
+enable_language(RC)
+set(KESTRINE_VERSION_QUAD "")
+foreach(part MAJOR MINOR PATCH TWEAK)
+  if("${PROJECT_VERSION_${part}}" STREQUAL "")
+    list(APPEND KESTRINE_VERSION_QUAD 0)
+  else()
+    list(APPEND KESTRINE_VERSION_QUAD ${PROJECT_VERSION_${part}})
+  endif()
+endforeach()
+string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
+configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
+
 # Nothing from the compiler's runtime may be needed beside the DLL: libstdc++,
-# libgcc and winpthread go in statically with GNU, the static CRT with MSVC.
+# libgcc go in statically with GNU, the static CRT with MSVC.
 function(specs_static_runtime target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
@@ -20,20 +38,45 @@ add_library(Kestrine SHARED
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
   platform/glfw/glfw_section_win32.cpp
-  interface/Kestrine.def)
+  interface/Kestrine.def
+  ${CMAKE_CURRENT_BINARY_DIR}/Kestrine.rc)
 target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)
 # GLFW's static library leaves gdi32 to its user; opengl32 is for glGetString.
 target_link_libraries(Kestrine PRIVATE glfw opengl32 gdi32)
+# The PE header: Windows 6.0 as the minimum OS and subsystem version. (The
+# image version is the VERSION property below.)
 if(MINGW)
   # The .def file names the exports; keep the linker from adding any others.
-  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols)
+  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
+    -Wl,--major-os-version,6 -Wl,--minor-os-version,0
+    -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
+elseif(MSVC)
+  # Not built here. link.exe also writes the subsystem version as the
+  # minimum OS version.
+  target_link_options(Kestrine PRIVATE /SUBSYSTEM:WINDOWS,6.00)
 endif()
 specs_static_runtime(Kestrine)
 set_target_properties(Kestrine PROPERTIES
+  # CMake writes major.minor as the image version (it adds its own 0.0
+  # otherwise, after any linker flag that would set it).
+  VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}
   PREFIX ""
   OUTPUT_NAME Kestrine
   RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
+
+# The released DLL carries no debug sections and no symbol table (the loader
+# reads neither); both go to Kestrine.dll.debug beside it, which the DLL names
+# in .gnu_debuglink with a checksum, so gdb and addr2line find it for a crash
+# address in the DLL. (MSVC writes its PDB beside the DLL by itself.)
+if(MINGW)
+  add_custom_command(TARGET Kestrine POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug Kestrine.dll Kestrine.dll.debug
+    COMMAND ${CMAKE_STRIP} --strip-all Kestrine.dll
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=Kestrine.dll.debug Kestrine.dll
+    WORKING_DIRECTORY ${SPECS_DIST_DIR}
+    VERBATIM)
+endif()
 
 add_executable(specs-host host/specs_host.cpp host/library_loader_windows.cpp)
 target_include_directories(specs-host PRIVATE interface)

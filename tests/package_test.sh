@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# scripts/package over the deliverables that ./scripts/test has just built into
+# dist/: what each archive holds, SHA256SUMS as sha256sum checks it, the same
+# bytes from a later run, the macOS structure framework refused, and a release
+# framework (the same bundle, marked as a Mac's build) packed with its links.
+# usage: package_test.sh ROOT
+set -u
+root=$1
+. "$root/tests/check.sh"
+version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+package() { "$root/scripts/package" "$@" >"$work/log" 2>&1; echo $?; }
+listing() { LC_ALL=C sort | tr '\n' ' '; }
+
+# --- Windows and Linux
+win=Kestrine-$version-windows-x64 lin=machinespecs-$version-linux-x86_64
+check "windows and linux packaged" 0 "$(package --out "$work/out" windows linux)"
+cat "$work/log"
+check "the zip holds exactly" \
+  "$win/ $win/Kestrine.dll $win/Kestrine.dll.debug $win/LICENSE.txt $win/README.txt " \
+  "$(unzip -Z1 "$work/out/$win.zip" | listing)"
+check "the tarball holds exactly" \
+  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/specs-host " \
+  "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
+for file in Kestrine.dll Kestrine.dll.debug; do
+  check "the zipped $file is the built one" "same" \
+    "$(unzip -p "$work/out/$win.zip" "$win/$file" | cmp -s - "$root/dist/windows/$file" && echo same)"
+done
+check "the tarball's library is the built one" "same" \
+  "$(tar -xzOf "$work/out/$lin.tar.gz" "$lin/libmachinespecs.so" | cmp -s - "$root/dist/linux/libmachinespecs.so" && echo same)"
+readme=$(unzip -p "$work/out/$win.zip" "$win/README.txt")
+check "the README names the version, no placeholder left" "yes 0" \
+  "$(grep -q "^Kestrine $version for Windows" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"
+check "the README's lines end in CR LF for Notepad" "0" "$(grep -vc $'\r$' <<<"$readme")"
+check "SHA256SUMS names both archives" "$win.zip $lin.tar.gz " \
+  "$(awk '{print $2}' "$work/out/SHA256SUMS" | listing)"
+check "sha256sum -c accepts SHA256SUMS" "ok" \
+  "$(cd "$work/out" && sha256sum --quiet -c SHA256SUMS && echo ok)"
+# Past zip's two-second time step: a time taken from the clock would differ.
+sleep 2
+package --out "$work/again" windows linux >/dev/null
+check "a later run gives the same bytes" "$(cat "$work/out/SHA256SUMS")" "$(cat "$work/again/SHA256SUMS")"
+
+# --- macOS: the structure framework built here is no release, on a Mac or not
+mac=Pellator-$version-macos-x86_64
+check "the structure framework is refused" 1 "$(package --out "$work/mac" macos)"
+check "with a reason" "yes" "$(grep -q 'structure check .*not a release' "$work/log" && echo yes || cat "$work/log")"
+mkdir "$work/bin"
+printf '#!/bin/sh\necho Darwin\n' >"$work/bin/uname"
+chmod +x "$work/bin/uname"
+check "refused on a Mac too" 1 "$(PATH=$work/bin:$PATH package --out "$work/mac")"
+check "nothing written" "" "$(ls "$work/mac")"
+
+# The same bundle as a Mac's release build leaves it: packed on a Mac by default,
+# with its symbolic links stored as links.
+mkdir -p "$work/dist/macos"
+cp -RP "$root/dist/macos/Pellator.framework" "$work/dist/macos/"
+printf 'version=%s\nnot-a-release=\n' "$version" >"$work/dist/macos/build-info.txt"
+check "a release framework is packed on a Mac" 0 "$(PATH=$work/bin:$PATH package --dist "$work/dist" --out "$work/mac")"
+check "stored as links" \
+  "$mac/Pellator.framework/Pellator $mac/Pellator.framework/Resources $mac/Pellator.framework/Versions/Current " \
+  "$(zipinfo "$work/mac/$mac.zip" | awk '$1 ~ /^l/ {print $NF}' | listing)"
+(cd "$work/mac" && unzip -q "$mac.zip")
+check "unpacked, Versions/Current links to A" "A" "$(readlink "$work/mac/$mac/Pellator.framework/Versions/Current")"
+check "the library is reached through the links" "same" \
+  "$(cmp -s "$work/mac/$mac/Pellator.framework/Pellator" "$root/dist/macos/Pellator.framework/Versions/A/Pellator" && echo same)"
+
+finish

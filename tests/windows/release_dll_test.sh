@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# What the released Kestrine.dll says about itself, and where its debug
+# information went: the PE header's versions (objdump), the version resource as
+# Windows reads it (version.dll under Wine), no debug sections or symbols in the
+# DLL, and a debug file beside it that the DLL's .gnu_debuglink names and that
+# turns the exports' addresses back into their names (addr2line).
+# usage: release_dll_test.sh OBJDUMP ADDR2LINE WINE VERSION_INFO_EXE DLL DLL_WINDOWS_PATH VERSION
+set -u
+objdump=$1 addr2line=$2 wine=$3 version_info=$4 dll=$5 dll_windows=$6 version=$7
+debug_file=$dll.debug
+. "$(dirname "$0")/../check.sh"
+
+header() { "$objdump" -p "$dll" | awk -v name="$1" '$1 == name {print $2; exit}'; }
+IFS=. read -r major minor patch tweak <<<"$version"
+quad=$major.${minor:-0}.${patch:-0}.${tweak:-0}
+
+# --- PE header
+check "minimum Windows version" "6.0" "$(header MajorOSystemVersion).$(header MinorOSystemVersion)"
+check "subsystem version" "6.0" "$(header MajorSubsystemVersion).$(header MinorSubsystemVersion)"
+check "image version is the project's major.minor" "$major.${minor:-0}" \
+  "$(header MajorImageVersion).$(header MinorImageVersion)"
+
+# --- version resource, as Explorer's Details tab and installers read it
+resource=$("$wine" "$version_info" "$dll_windows" | tr -d '\r')
+field() { sed -n "s/^$1=//p" <<<"$resource"; }
+check "binary FILEVERSION" "$quad" "$(field FILEVERSION)"
+check "binary PRODUCTVERSION" "$quad" "$(field PRODUCTVERSION)"
+check "file type" "DLL" "$(field FILETYPE)"
+check "language US English, code page Unicode" "0409 1200" "$(field Translation)"
+check "FileVersion" "$version" "$(field FileVersion)"
+check "ProductVersion" "$version" "$(field ProductVersion)"
+check "ProductName" "Kestrine" "$(field ProductName)"
+for name in FileDescription InternalName OriginalFilename; do
+  check "$name" "Kestrine.dll" "$(field "$name")"
+done
+check "LegalCopyright is a copyright line" "yes" \
+  "$([[ $(field LegalCopyright) =~ ^Copyright\ \(C\)\ [0-9]{4}\ [^\ ] ]] && echo yes || echo "no: $(field LegalCopyright)")"
+
+# --- debug information apart
+check "no debug sections in the DLL" "" \
+  "$("$objdump" -h "$dll" | awk '$2 ~ /^\.debug_/ {printf "%s ", $2}')"
+check "no symbol table in the DLL" "no symbols" "$("$objdump" -t "$dll" | sed -n '/^SYMBOL TABLE:/{n;p;}')"
+check "the DLL's debug link names Kestrine.dll.debug" "Kestrine.dll.debug" \
+  "$("$objdump" --dwarf=links "$dll" | sed -n 's/^ *Separate debug info file: //p')"
+check "the debug file holds DWARF line tables" "yes" \
+  "$("$objdump" -h "$debug_file" | grep -q ' \.debug_line ' && echo yes || echo no)"
+
+# Each export's address as a crash report gives it (image base + the export's
+# RVA, from the released DLL) names that export in the debug file.
+image_base=$(header ImageBase)
+exports=$("$objdump" -p "$dll" | awk '
+  /^Export Address Table -- / {table = "rva"; next}
+  /\[Ordinal\/Name Pointer\] Table/ {table = "name"; next}
+  NF == 0 {table = ""}
+  table != "" {gsub(/[][]/, " ")}
+  table == "rva" {rva[$1] = $4}
+  table == "name" {name[$1] = $2}
+  END {for (i in name) print name[i], rva[i]}' | sort)
+names=() addresses=()
+while read -r name rva; do
+  names+=("$name")
+  addresses+=("$(printf '0x%x' $((0x$image_base + 0x$rva)))")
+done <<<"$exports"
+check "six exports found to symbolise" "6" "${#names[@]}"
+
+symbolised=$("$addr2line" -f -e "$debug_file" "${addresses[@]}")
+for i in "${!names[@]}"; do
+  function_line=$(sed -n "$((2 * i + 1))p" <<<"$symbolised")
+  source_line=$(sed -n "$((2 * i + 2))p" <<<"$symbolised")
+  check "${names[i]} at ${addresses[i]}: function" "${names[i]}" "$function_line"
+  check "${names[i]} at ${addresses[i]}: a source line" "yes" \
+    "$([[ $source_line =~ \.cpp:[1-9][0-9]*$ ]] && echo yes || echo "no: $source_line")"
+done
+
+# The DLL itself, beside its debug file, is enough: the link's checksum matches.
+getspecs_address=$(for i in "${!names[@]}"; do [ "${names[i]}" = getSpecs ] && echo "${addresses[i]}"; done)
+check "the DLL beside its debug file names getSpecs" "getSpecs" \
+  "$("$addr2line" -f -e "$dll" "$getspecs_address" | head -n1)"
+# Without the debug file the DLL alone knows no names.
+alone=$(mktemp -d)
+trap 'rm -rf "$alone"' EXIT
+cp "$dll" "$alone/"
+check "the DLL alone names nothing" "??" \
+  "$("$addr2line" -f -e "$alone/$(basename "$dll")" "$getspecs_address" | head -n1)"
+
+echo "Kestrine.dll: $(stat -c %s "$dll") bytes; Kestrine.dll.debug: $(stat -c %s "$debug_file") bytes"
+finish
