@@ -22,8 +22,8 @@ endforeach()
 string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
 configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
 
-# Nothing from the compiler's runtime may be needed beside the DLL: libstdc++,
-# libgcc go in statically with GNU, the static CRT with MSVC.
+# Nothing from the compiler's runtime may be needed beside the DLL: libstdc++
+# and libgcc go in statically with GNU, the static CRT with MSVC.
 function(specs_static_runtime target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
