@@ -28,7 +28,7 @@ set(pellatorFolder ${CMAKE_MATCH_1})
 
 set(exportedSymbols ${CMAKE_CURRENT_LIST_DIR}/exported_symbols.txt)
 
-add_library(Pellator SHARED ${FRAME_SOURCES} platform/macos/macos_probes.cpp)
+add_library(Pellator SHARED ${FRAME_SOURCES} ${BRAND_SOURCES_x86_64} platform/macos/macos_probes.cpp)
 # platform/macos/system holds the apple_runtime.h that includes the SDK's headers.
 target_include_directories(Pellator PRIVATE interface platform/macos/system)
 # Nothing of Foundation is linked by name: NSAutoreleasePool is found at run

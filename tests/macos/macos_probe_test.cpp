@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "../../functions/cpu_brand.h"
 #include "../../functions/platform_probes.h"
 #include "../../interface/script_interface.h"
 #include "../allocation_tracker.h"
@@ -183,7 +182,7 @@ TEST_F(MacosProbes, GetSpecsReportsAllFourFieldsAndDrainsThePoolAfterStoringTheR
         EXPECT_EQ(dataAtPoolRelease, result.data);
         const std::string report(static_cast<const char*>(result.data));
         ESFreeMem(result.data);
-        EXPECT_EQ(report, cpuBrandFrom(executeCpuid) + c.tail);
+        EXPECT_EQ(report, platform::processorBrand() + c.tail);
         const Calls expected = c.hasDevice
             ? Calls{"sysctl", "pool alloc", "pool init", "device", "name", "UTF8String",
                     "device release", "pool release"}

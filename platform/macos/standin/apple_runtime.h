@@ -24,5 +24,7 @@ id MTLCreateSystemDefaultDevice(void);
 
 int sysctl(int* name, unsigned int nameLength, void* oldValue, std::size_t* oldLength,
            void* newValue, std::size_t newLength);
+int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength, void* newValue,
+                 std::size_t newLength);
 
 }  // extern "C"
