@@ -46,13 +46,14 @@ installName() { objdump --dylib-id | sed -n '2p'; }
 # "dylib symbol" for every bound import.
 bindings() { objdump --bind --lazy-bind --weak-bind | awk '/^__/ { print $(NF-1), $NF }'; }
 
-# The code signature that Apple Silicon requires of every page it runs: an
-# ad-hoc, linker-made CodeDirectory whose SHA-256 page hashes, recomputed here
-# with sha256sum, match the slice's own bytes up to the signature.
-# Code-signing blobs are big-endian whatever the processor.
+# A big-endian 32-bit word and a byte of FILE at OFFSET: code-signing blobs
+# are big-endian whatever the processor.
 word() { od -An -tu1 -j"$2" -N4 "$1" | awk '{ printf "%.0f\n", (($1 * 256 + $2) * 256 + $3) * 256 + $4 }'; }
 byte() { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
 
+# The code signature that Apple Silicon requires of every page it runs: an
+# ad-hoc, linker-made CodeDirectory whose SHA-256 page hashes, recomputed here
+# with sha256sum, match the slice's own bytes up to the signature.
 checkSignature() {
   local thin=$work/$arch.thin sig superblob count directory flags hashOffset identOffset slots codeLimit hashSize hashType pageShift
   lipo "$library" -thin "$arch" -output "$thin" 2>/dev/null || cp "$library" "$thin"
@@ -94,6 +95,7 @@ checkSignature() {
 
 case $check in
 layout)
+  arch=
   [ -f "$library" ] && [ ! -L "$library" ] || fail "no library file at Versions/A/Pellator"
   plist=$framework/Versions/A/Resources/Info.plist
   [ -f "$plist" ] || fail "no Versions/A/Resources/Info.plist"
