@@ -3,6 +3,7 @@
 #include <new>
 
 #include "../functions/script_functions.h"
+#include "exception_readiness.h"
 #include "script_interface.h"
 
 namespace {
@@ -13,6 +14,9 @@ char functionList[] = "makeArray,getAverage,appendString_s,myScript_a,acceptBool
 // Nothing may unwind into the host: every failure becomes a return code.
 template <typename Call>
 long withoutThrowing(Call call) noexcept {
+    // Where the C++ runtime needs the heap to throw at all, an exhausted heap
+    // is reported before anything that could throw begins.
+    if (!prepareThreadForExceptions()) return ES_OUT_OF_MEMORY;
     try {
         return call();
     } catch (...) {

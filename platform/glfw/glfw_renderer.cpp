@@ -1,16 +1,13 @@
 // GLFW sequence: init, four hints, window, make current, glGetString, terminate.
 #include "glfw_renderer.h"
+#include "glfw_section.h"
 
 #include <iostream>
-#include <mutex>
+#include <new>
 
 #include <GLFW/glfw3.h>  // also brings the system's GL header for glGetString
 
 namespace {
-
-// GLFW keeps one global state: two overlapping probes would initialise and
-// terminate it under each other's feet.
-std::mutex glfwSection;
 
 // glfwTerminate destroys the window and its context and frees the renderer
 // text, so it must run after the copy and on every way out, throws included.
@@ -19,10 +16,8 @@ struct GlfwTerminator {
     ~GlfwTerminator() { glfwTerminate(); }
 };
 
-}  // namespace
-
-std::string readRendererName(WindowFailureNotice notice) {
-    std::lock_guard<std::mutex> lock(glfwSection);
+// The sequence itself, from glfwInit to glfwTerminate.
+std::string rendererOfNewWindow(WindowFailureNotice notice) {
     std::string name;
 
     glfwInit();  // on failure every later call fails too, and the window is null
@@ -45,5 +40,18 @@ std::string readRendererName(WindowFailureNotice notice) {
     // could not be made current.
     const GLubyte* renderer = glGetString(GL_RENDERER);
     if (renderer != nullptr) name.assign(reinterpret_cast<const char*>(renderer));
+    return name;
+}
+
+}  // namespace
+
+std::string readRendererName(WindowFailureNotice notice) {
+    // GLFW keeps one global state: two overlapping probes would initialise
+    // and terminate it under each other's feet.
+    const GlfwSection section;
+    std::string name = rendererOfNewWindow(notice);
+    // GLFW got through on the section's reserve, but the heap is exhausted:
+    // the call fails as any allocation of its own would.
+    if (section.heapRefused()) throw std::bad_alloc();
     return name;
 }

@@ -5,5 +5,7 @@ add_library(specs_frame OBJECT
   ${FRAME_SOURCES} ${BRAND_SOURCES_arm64}
   platform/macos/standin/standin_sysctlbyname.cpp)
 target_include_directories(specs_frame PUBLIC interface)
-# The brand source's apple_runtime.h is the stand-in's.
-target_include_directories(specs_frame PRIVATE platform/macos/standin)
+# The brand source's apple_runtime.h is the hand-written runtime's, the one the
+# macOS probe tests run on here (there is no GNUstep for aarch64); it declares
+# sysctlbyname through the shared standin_sysctl.h.
+target_include_directories(specs_frame PRIVATE platform/macos/standin/handwritten)

@@ -20,6 +20,7 @@ add_library(Kestrine SHARED
   ${BRAND_SOURCES_x86_64}
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
+  platform/glfw/glfw_section_win32.cpp
   interface/Kestrine.def)
 target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -1,5 +1,6 @@
-// Levers and records of the macOS stand-in layer: tests set what the stand-in
-// machine answers and read which calls the probes made, in order.
+// Levers and records of the machine the macOS probe tests run on, the same
+// whichever object runtime is under them (gnustep/ or handwritten/): tests set
+// what the machine answers and read what the probes left behind.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,8 @@ struct Machine {
     std::int64_t memoryBytes = std::int64_t{16} << 30;
     bool hasDevice = true;      // MTLCreateSystemDefaultDevice answers nil when false
     bool deviceHasName = true;  // `name` answers nil when false
-    // What `UTF8String` hands out (at most 511 bytes); null: it answers NULL.
+    // The name's UTF-8 bytes (the hand-written runtime keeps at most 511);
+    // null: a name that UTF-8 cannot encode, so `UTF8String` answers NULL.
     const char* deviceName = "Stand-in GPU";
 };
 
@@ -26,32 +28,33 @@ struct SysctlCall {
     std::size_t newLength = 0;
 };
 
+// Recording never allocates, so tests can fail any allocation of the
+// library's own.
 struct Record {
-    // In call order: "sysctl", "pool alloc", "pool init", "device", "name",
-    // "UTF8String", "device release", "pool release". Recording never
-    // allocates, so tests can fail any allocation of the library's own.
-    const char* calls[32] = {};
-    int callCount = 0;
     SysctlCall sysctl;
-    int poolsCreated = 0;
-    int poolsReleased = 0;
     int devicesCreated = 0;
-    int devicesReleased = 0;
     bool deviceCreatedInsidePool = false;
-    bool nameAskedInsidePool = false;
-    // Calls the system would refuse or that would crash on a Mac: a second
-    // open pool, an unknown class or message, a message to a released object,
-    // a sysctl name other than hw.memsize.
+    // Drains of the pool that was open when the device was asked for.
+    int poolDrains = 0;
+    // Calls the system would refuse or that would crash on a Mac: a sysctl
+    // name other than hw.memsize; on the GNU runtime any Objective-C exception
+    // (an unknown message among them); with the hand-written runtime a second
+    // open pool, an unknown class or message, a message to a released object.
     int faults = 0;
 };
 
 extern Machine machine;
 extern Record record;
 
-// Called as the pool receives `release`, before it drains.
+// Called as that pool drains, before the objects in it go.
 extern void (*onPoolRelease)();
 
 // Back to a machine with a named device and 16 GiB, nothing recorded.
 void reset();
+
+// What the runtime holds now; never reset, so whatever a call leaves behind
+// shows in every later test too.
+int devicesAlive();
+bool poolOpen();
 
 }  // namespace standin

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "apple_runtime.h"
+#include "standin_sysctl.h"
 #include "standin_sysctlbyname.h"
 
 namespace standin {

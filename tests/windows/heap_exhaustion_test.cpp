@@ -1,0 +1,284 @@
+// Kestrine.dll with its heap running out, under Wine. The DLL's own imports of
+// msvcrt's malloc, calloc, realloc and free are routed through counters here,
+// so the DLL's code (ours, the C++ runtime linked into it, GLFW) allocates
+// exactly as it would from the real heap, until the Nth allocation of a call:
+// from there on every allocation fails, as on an exhausted heap. For every N
+// in turn, each script function must return 8 with the record untouched, or
+// succeed; keep nothing; and leave the process alive and the next call whole.
+// usage: windows_heap_exhaustion_test DLL_PATH
+#include <map>
+
+#include "dll_harness.h"
+
+namespace {
+
+using namespace harness;
+
+using Malloc = void*(__cdecl*)(std::size_t);
+using Calloc = void*(__cdecl*)(std::size_t, std::size_t);
+using Realloc = void*(__cdecl*)(void*, std::size_t);
+using Free = void(__cdecl*)(void*);
+
+// An SRW lock held for a scope.
+class Held {
+public:
+    explicit Held(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Held() { ReleaseSRWLockExclusive(&lock_); }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// The heap as the DLL sees it while the test runs.
+struct Heap {
+    Malloc malloc = nullptr;
+    Calloc calloc = nullptr;
+    Realloc realloc = nullptr;
+    Free free = nullptr;
+
+    SRWLOCK lock = SRWLOCK_INIT;  // GLFW or Wine may call back on another thread
+    long allocations = 0;  // asked of the heap since the count began
+    long failFrom = 0;     // 0: none fails; N: the Nth and every later one,
+    bool onlyOne = false;  // or the Nth alone
+    long failures = 0;
+    std::map<void*, std::size_t> live;  // the DLL's blocks made since the count began
+
+    // Whether the next allocation is refused; counts it either way.
+    bool refuse() {
+        Held guard(lock);
+        ++allocations;
+        const bool no = failFrom != 0 && (onlyOne ? allocations == failFrom : allocations >= failFrom);
+        failures += no ? 1 : 0;
+        return no;
+    }
+    void made(void* block, std::size_t size) {
+        if (block == nullptr) return;
+        Held guard(lock);
+        live[block] = size;
+    }
+    void gone(void* block) {
+        Held guard(lock);
+        live.erase(block);
+    }
+    void restart(long failingFrom, bool failingOnlyOne) {
+        Held guard(lock);
+        allocations = 0;
+        failures = 0;
+        failFrom = failingFrom;
+        onlyOne = failingOnlyOne;
+        live.clear();
+    }
+};
+Heap heap;
+
+void* __cdecl countedMalloc(std::size_t size) {
+    if (heap.refuse()) return nullptr;
+    void* block = heap.malloc(size);
+    heap.made(block, size);
+    return block;
+}
+
+void* __cdecl countedCalloc(std::size_t count, std::size_t size) {
+    if (heap.refuse()) return nullptr;
+    void* block = heap.calloc(count, size);
+    heap.made(block, count * size);
+    return block;
+}
+
+// realloc(p, 0) frees; a refused realloc leaves the old block as it was.
+void* __cdecl countedRealloc(void* old, std::size_t size) {
+    if (size != 0 && heap.refuse()) return nullptr;
+    void* block = heap.realloc(old, size);
+    if (block != nullptr || size == 0) heap.gone(old);
+    heap.made(block, size);
+    return block;
+}
+
+void __cdecl countedFree(void* block) {
+    heap.gone(block);
+    heap.free(block);
+}
+
+// abort() inside the DLL names where it was called from and ends the test,
+// rather than leaving Wine to hang over the dying process.
+void __cdecl reportedAbort() {
+    void* frames[12];
+    const USHORT count = CaptureStackBackTrace(0, 12, frames, nullptr);
+    // Standard error: standard output may be captured by the call under test.
+    std::fprintf(stderr, "FAIL abort() called in the DLL, return addresses:");
+    for (USHORT i = 1; i < count; ++i) std::fprintf(stderr, " %p", frames[i]);
+    std::fprintf(stderr, "\n%d passed, %d failed\n", passed, failed + 1);
+    TerminateProcess(GetCurrentProcess(), 3);
+}
+
+// The heap imports pointed at the counters, and abort at its reporter, for as long as the object lives.
+class CountedHeap {
+public:
+    explicit CountedHeap(HMODULE dll) {
+        HMODULE crt = GetModuleHandleA("msvcrt.dll");
+        heap.malloc = reinterpret_cast<Malloc>(reinterpret_cast<void*>(GetProcAddress(crt, "malloc")));
+        heap.calloc = reinterpret_cast<Calloc>(reinterpret_cast<void*>(GetProcAddress(crt, "calloc")));
+        heap.realloc = reinterpret_cast<Realloc>(reinterpret_cast<void*>(GetProcAddress(crt, "realloc")));
+        heap.free = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(crt, "free")));
+        const struct {
+            const char* name;
+            void* counter;
+        } imports[] = {{"malloc", reinterpret_cast<void*>(&countedMalloc)},
+                       {"calloc", reinterpret_cast<void*>(&countedCalloc)},
+                       {"realloc", reinterpret_cast<void*>(&countedRealloc)},
+                       {"free", reinterpret_cast<void*>(&countedFree)},
+                       {"abort", reinterpret_cast<void*>(&reportedAbort)}};
+        for (const auto& import : imports) {
+            patches_.emplace_back(new PatchedImport(dll, "msvcrt.dll", import.name, import.counter));
+            check(patches_.back()->applied(), std::string("Kestrine.dll imports ") + import.name +
+                                                  " from msvcrt.dll");
+        }
+    }
+    ~CountedHeap() {
+        for (PatchedImport* patch : patches_) delete patch;
+    }
+    CountedHeap(const CountedHeap&) = delete;
+    CountedHeap& operator=(const CountedHeap&) = delete;
+
+    bool applied() const { return failed == 0; }
+
+private:
+    std::vector<PatchedImport*> patches_;
+};
+
+struct Outcome {
+    long code = -1;
+    bool recordUntouched = false;
+    std::string text;       // the result's text on success
+    long allocations = 0;   // asked of the heap during the call
+    long failures = 0;      // of them refused
+    std::size_t kept = 0;   // blocks the call made and did not give back,
+                            // counting after the result went through ESFreeMem
+};
+
+// One call with the heap failing from allocation `failFrom` (0: never), or
+// at that allocation alone.
+Outcome callWithHeap(const Library& dll, ScriptFn function, ScriptValue* args, long count,
+                     long failFrom, bool onlyOne = false) {
+    Outcome outcome;
+    RawRecord result;
+    const RawRecord pristine;
+    {
+        CapturedOutput quiet;  // getSpecs' console lines are not what is tested here
+        heap.restart(failFrom, onlyOne);
+        outcome.code = function(args, count, result.value());
+        {
+            Held guard(heap.lock);
+            outcome.allocations = heap.allocations;
+            outcome.failures = heap.failures;
+            heap.failFrom = 0;
+        }
+    }
+    outcome.recordUntouched = std::memcmp(result.bytes, pristine.bytes, sizeof pristine.bytes) == 0;
+    if (outcome.code == 0 && result.type() == 4 && result.text() != nullptr) {
+        outcome.text = takeText(dll, result);
+    }
+    Held guard(heap.lock);
+    outcome.kept = heap.live.size();
+    return outcome;
+}
+
+// Fails the 1st allocation of a call, then the 2nd, and so on, until a call
+// runs out of allocations to fail: each for good (an exhausted heap) or alone
+// (a passing shortage, where the allocations after it succeed). Returns how
+// many calls saw a refusal.
+long failEveryAllocation(const Library& dll, const char* name, ScriptFn function,
+                         ScriptValue* args, long count, bool onlyOne) {
+    group = name;
+    const Outcome whole = callWithHeap(dll, function, args, count, 0);
+    checkEqual("returns 0 with the heap whole", "0", std::to_string(whole.code));
+    checkEqual("keeps nothing with the heap whole", "0", std::to_string(whole.kept));
+    check(whole.allocations > 0, "allocates at least once");
+    std::printf("  %s: %ld allocations in a call\n", name, whole.allocations);
+
+    long survived = 0;
+    for (long n = 1; n <= whole.allocations + 1; ++n) {
+        const std::string at = std::string(onlyOne ? "allocation " : "heap failing from allocation ") +
+                               std::to_string(n) + (onlyOne ? " failing alone: " : ": ");
+        const Outcome failing = callWithHeap(dll, function, args, count, n, onlyOne);
+        if (failing.failures == 0) {
+            // Nothing was refused: the call ran as with the heap whole.
+            checkEqual(at + "nothing refused, the same result", whole.text, failing.text);
+            break;
+        }
+        ++survived;
+        check(failing.code == 8 || failing.code == 0,
+              at + "returns 8 or 0, not " + std::to_string(failing.code));
+        if (failing.code == 8) check(failing.recordUntouched, at + "the record is untouched");
+        checkEqual(at + "blocks kept", "0", std::to_string(failing.kept));
+
+        const Outcome after = callWithHeap(dll, function, args, count, 0);
+        if (after.code != 0 || after.text != whole.text) {
+            checkEqual(at + "the next call with the heap back", whole.text, after.text);
+            break;  // the library is left broken: one report is enough
+        }
+    }
+    std::printf("  %s: %ld calls with %s survived\n", name, survived,
+                onlyOne ? "one allocation failing" : "the heap exhausted");
+    return survived;
+}
+
+// A thread that has never called the DLL calls it with the heap already gone:
+// the C++ runtime would need the heap to throw there for the first time, so
+// the call must report the heap before anything can throw. With the heap back
+// the thread gets its result.
+void firstCallOnAThread(const Library& dll, ScriptValue* argument) {
+    group = "a thread's first call";
+    Outcome refused, after;
+    HostThread thread([&] {
+        refused = callWithHeap(dll, dll.sample, argument, 1, 1);
+        after = callWithHeap(dll, dll.sample, argument, 1, 0);
+    });
+    thread.join();
+    checkEqual("returns 8 with the heap gone", "8", std::to_string(refused.code));
+    check(refused.recordUntouched, "the record is untouched");
+    checkEqual("blocks kept", "0", std::to_string(refused.kept));
+    checkEqual("returns 0 with the heap back", "0", std::to_string(after.code));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: windows_heap_exhaustion_test DLL_PATH\n", stderr);
+        return 2;
+    }
+    // Unbuffered, so the figures already printed survive if the DLL takes
+    // the process down.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    Library dll(argv[1]);
+    if (!dll.freeMem || !dll.getSpecs || !dll.sample) {
+        std::printf("cannot load %s and its entry points (error %lu)\n0 passed, 1 failed\n",
+                    argv[1], GetLastError());
+        return 1;
+    }
+    // What the runtime makes once per process or thread is made before the
+    // count starts, as it would be in a host that has called before.
+    RawRecord warm;
+    {
+        CapturedOutput quiet;
+        if (dll.getSpecs(nullptr, 0, warm.value()) == 0) dll.freeMem(const_cast<char*>(warm.text()));
+    }
+
+    CountedHeap counted(dll.module);
+    if (!counted.applied()) return finish();
+    // Long enough that no string keeps it inside its own small buffer.
+    std::string text(300, 'x');
+    text += " \xc3\xa9\xff";
+    RawRecord argument(text.c_str(), 4);
+    long refused = 0;
+    for (const bool onlyOne : {false, true}) {
+        refused += failEveryAllocation(dll, "sample", dll.sample, argument.value(), 1, onlyOne);
+        refused += failEveryAllocation(dll, "getSpecs", dll.getSpecs, nullptr, 0, onlyOne);
+    }
+    firstCallOnAThread(dll, argument.value());
+    std::printf("%ld calls with injected heap failures\n", refused + 1);
+    return finish();
+}
