@@ -1,7 +1,10 @@
-// Walks the CPUID brand-string leaves 0x80000002..0x80000004 into a text.
+// Walks the CPUID brand-string leaves 0x80000002..0x80000004 into a text: the
+// processor's brand on every x86-64 build.
 #include "cpu_brand.h"
 
 #include <cstring>
+
+#include "platform_probes.h"
 
 namespace {
 
@@ -40,3 +43,5 @@ std::string cpuBrandFrom(CpuidFunction cpuid) {
     const char* text = reinterpret_cast<const char*>(buffer);
     return std::string(text, static_cast<const char*>(end) - text);
 }
+
+std::string platform::processorBrand() { return cpuBrandFrom(executeCpuid); }

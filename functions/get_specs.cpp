@@ -3,7 +3,6 @@
 #include <string>
 
 #include "../interface/result_block.h"
-#include "cpu_brand.h"
 #include "platform_probes.h"
 #include "report.h"
 #include "script_functions.h"
@@ -12,7 +11,7 @@ long runGetSpecs(const ScriptValue*, long count, ScriptValue* result) {
     if (count != 0 || result == nullptr) return ES_BAD_ARGUMENTS;
 
     ProbeResults fields;
-    fields.cpuBrand = cpuBrandFrom(executeCpuid);
+    fields.cpuBrand = platform::processorBrand();
     platform::announceBrand(fields.cpuBrand);
     const std::uint32_t processors = platform::logicalProcessorCount();
     fields.memoryMB = platform::totalMemoryMiB();

@@ -1,5 +1,6 @@
 // The seam between the portable frame and one platform's probes. Each build
-// links exactly one implementation (platform/<name>/), chosen by CMake.
+// links exactly one implementation (platform/<name>/), chosen by CMake; the
+// brand's source goes with the processor instead (see processorBrand).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,11 @@ using CallScope = std::unique_ptr<void, void (*)(void*)>;
 inline CallScope emptyCallScope() {
     return CallScope(nullptr, [](void*) {});
 }
+
+// The processor's brand text, empty when the processor does not say. CMake
+// links one source per processor: the CPUID walk (functions/cpu_brand.cpp) on
+// x86-64, sysctl's machdep.cpu.brand_string (platform/macos/) on arm64.
+std::string processorBrand();
 
 // Called once the brand has been read (Windows echoes it to the console).
 void announceBrand(const std::string& cpuBrand);

@@ -21,7 +21,7 @@ set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/linux CACHE PATH "Where the built li
 
 # The portable frame and the Linux probes as object sets, so tests can link the
 # frame against a fake platform or the real probes directly.
-add_library(specs_frame OBJECT ${FRAME_SOURCES})
+add_library(specs_frame OBJECT ${FRAME_SOURCES} ${BRAND_SOURCES_x86_64})
 target_include_directories(specs_frame PUBLIC interface)
 
 add_library(specs_linux_probes OBJECT

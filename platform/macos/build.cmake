@@ -1,11 +1,19 @@
-# macOS x86-64: Pellator.framework, the frame with the macOS probes, linked
-# against Metal, Foundation and libobjc. On a Mac this is the release build;
-# on Linux structure/toolchain.cmake drives the same recipe against a stand-in
-# SDK to check the Mach-O's structure only (PELLATOR_STRUCTURE_ONLY).
-#
-# Fixed by the deliverable, so plain variables that no -D can override.
-set(CMAKE_OSX_DEPLOYMENT_TARGET 10.15)
-set(CMAKE_OSX_ARCHITECTURES x86_64)
+# macOS: Pellator.framework, the frame with the macOS probes, linked against
+# Metal, Foundation and libobjc, as a universal Mach-O: an x86_64 slice (CPUID
+# brand, macOS 10.15 and later) and an arm64 slice (sysctl brand, macOS 11.0,
+# the first on arm64), so that hosts running natively on either processor load
+# it. On a Mac this is the release build; on Linux structure/toolchain.cmake
+# drives the same recipe against a stand-in SDK to check the Mach-O's
+# structure only (PELLATOR_STRUCTURE_ONLY).
+option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
+
+# Fixed by the deliverable, so plain variables that no -D can override. Each
+# slice is a target of its own, because the brand's source differs by
+# processor and one compile for several architectures cannot choose a file per
+# processor; so each slice names its architecture and minimum system itself.
+set(CMAKE_OSX_DEPLOYMENT_TARGET "")
+set(pellatorMinimumSystem_x86_64 10.15)
+set(pellatorMinimumSystem_arm64 11.0)
 
 # A plain `cmake -S . -B build/macos` gives the release build.
 if(NOT CMAKE_CONFIGURATION_TYPES AND NOT CMAKE_BUILD_TYPE)
@@ -28,30 +36,66 @@ set(pellatorFolder ${CMAKE_MATCH_1})
 
 set(exportedSymbols ${CMAKE_CURRENT_LIST_DIR}/exported_symbols.txt)
 
-add_library(Pellator SHARED ${FRAME_SOURCES} platform/macos/macos_probes.cpp)
-# platform/macos/system holds the apple_runtime.h that includes the SDK's headers.
-target_include_directories(Pellator PRIVATE interface platform/macos/system)
-# Nothing of Foundation is linked by name: NSAutoreleasePool is found at run
-# time through objc_getClass, so Foundation must be loaded with the library.
-target_link_libraries(Pellator PRIVATE "-framework Metal" "-framework Foundation" objc)
-target_link_options(Pellator PRIVATE
-  # Exactly the six entry points; libc++'s template code stays private.
-  "LINKER:-exported_symbols_list,${exportedSymbols}"
-  # Room for install_name_tool to give any path without rewriting the file.
-  "LINKER:-headerpad_max_install_names")
-set_target_properties(Pellator PROPERTIES
-  FRAMEWORK TRUE
-  FRAMEWORK_VERSION A
-  MACOSX_FRAMEWORK_IDENTIFIER ${PELLATOR_BUNDLE_IDENTIFIER}
-  MACOSX_FRAMEWORK_BUNDLE_VERSION ${PROJECT_VERSION}
-  MACOSX_FRAMEWORK_SHORT_VERSION_STRING ${PROJECT_VERSION}
-  # Mach-O: VERSION is the current version, SOVERSION the compatibility version.
-  VERSION ${PROJECT_VERSION}
-  SOVERSION ${PROJECT_VERSION}
-  INSTALL_NAME_DIR ${pellatorFolder}
-  BUILD_WITH_INSTALL_NAME_DIR TRUE
-  LINK_DEPENDS ${exportedSymbols}
-  LIBRARY_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
+# One slice: the same sources, links, exports, install name and versions for
+# every processor; only the brand's source and the minimum system differ.
+function(add_pellator_slice target arch outputFolder)
+  add_library(${target} SHARED
+    ${FRAME_SOURCES} ${BRAND_SOURCES_${arch}} platform/macos/macos_probes.cpp)
+  # platform/macos/system holds the apple_runtime.h that includes the SDK's headers.
+  target_include_directories(${target} PRIVATE interface platform/macos/system)
+  # PELLATOR_SLICE_COMPILE_OPTIONS_<arch>: what a slice needs beyond the SDK
+  # (the structure build's borrowed C headers); empty on a Mac.
+  target_compile_options(${target} PRIVATE
+    -mmacosx-version-min=${pellatorMinimumSystem_${arch}} ${PELLATOR_SLICE_COMPILE_OPTIONS_${arch}})
+  # Nothing of Foundation is linked by name: NSAutoreleasePool is found at run
+  # time through objc_getClass, so Foundation must be loaded with the library.
+  target_link_libraries(${target} PRIVATE "-framework Metal" "-framework Foundation" objc)
+  target_link_options(${target} PRIVATE
+    -mmacosx-version-min=${pellatorMinimumSystem_${arch}}
+    # Exactly the six entry points; libc++'s template code stays private.
+    "LINKER:-exported_symbols_list,${exportedSymbols}"
+    # Room for install_name_tool to give any path without rewriting the file.
+    "LINKER:-headerpad_max_install_names")
+  set_target_properties(${target} PROPERTIES
+    OSX_ARCHITECTURES ${arch}
+    OUTPUT_NAME Pellator
+    FRAMEWORK TRUE
+    FRAMEWORK_VERSION A
+    MACOSX_FRAMEWORK_IDENTIFIER ${PELLATOR_BUNDLE_IDENTIFIER}
+    MACOSX_FRAMEWORK_BUNDLE_VERSION ${PROJECT_VERSION}
+    MACOSX_FRAMEWORK_SHORT_VERSION_STRING ${PROJECT_VERSION}
+    # Mach-O: VERSION is the current version, SOVERSION the compatibility version.
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION}
+    INSTALL_NAME_DIR ${pellatorFolder}
+    BUILD_WITH_INSTALL_NAME_DIR TRUE
+    LINK_DEPENDS ${exportedSymbols}
+    LIBRARY_OUTPUT_DIRECTORY ${outputFolder})
+endfunction()
+
+# The framework's own target is the x86_64 slice, the deliverable as it has
+# always been. The arm64 slice is linked into a framework of its own in the
+# build folder, and its library merged in once the x86_64 link is done.
+add_pellator_slice(Pellator x86_64 ${SPECS_DIST_DIR})
+if(PELLATOR_UNIVERSAL)
+  find_program(PELLATOR_LIPO lipo)
+  if(NOT PELLATOR_LIPO)
+    message(FATAL_ERROR "lipo merges the slices: install Xcode's command-line tools, "
+      "or build the x86-64 framework alone with -DPELLATOR_UNIVERSAL=OFF")
+  endif()
+  set(arm64Folder ${CMAKE_BINARY_DIR}/pellator-slices/arm64)
+  set(arm64Library ${arm64Folder}/Pellator.framework/Versions/A/Pellator)
+  add_pellator_slice(Pellator-arm64 arm64 ${arm64Folder})
+  add_dependencies(Pellator Pellator-arm64)
+  # A new arm64 slice relinks the x86_64 one, so that the merge runs again.
+  set_property(TARGET Pellator APPEND PROPERTY LINK_DEPENDS ${arm64Library})
+  # Merged into a copy, which replaces the library only once lipo succeeds.
+  add_custom_command(TARGET Pellator POST_BUILD
+    COMMAND ${PELLATOR_LIPO} -create $<TARGET_FILE:Pellator> ${arm64Library}
+            -output $<TARGET_FILE:Pellator>.merged
+    COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:Pellator>.merged $<TARGET_FILE:Pellator>
+    VERBATIM)
+endif()
 
 if(PELLATOR_STRUCTURE_ONLY)
   message(STATUS "Pellator: structure build against the stand-in SDK; the framework is not a release")

@@ -35,6 +35,7 @@ endfunction()
 
 add_library(Kestrine SHARED
   ${FRAME_SOURCES}
+  ${BRAND_SOURCES_x86_64}
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
   platform/glfw/glfw_section_win32.cpp

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "../../functions/cpu_brand.h"
 #include "../../functions/platform_probes.h"
 #include "../../interface/script_interface.h"
 #include "../allocation_tracker.h"
@@ -170,7 +169,7 @@ TEST_F(MacosProbes, GetSpecsReportsAllFourFieldsAndDrainsThePoolAfterStoringTheR
         EXPECT_EQ(dataAtPoolRelease, result.data);
         const std::string report(static_cast<const char*>(result.data));
         ESFreeMem(result.data);
-        EXPECT_EQ(report, cpuBrandFrom(executeCpuid) + c.tail);
+        EXPECT_EQ(report, platform::processorBrand() + c.tail);
     }
 }
 

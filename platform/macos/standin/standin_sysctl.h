@@ -1,6 +1,8 @@
-// sysctl as the macOS SDK declares it, with the one name the probes read.
-// Linux has neither, so both runtimes under the probe tests share this
-// stand-in (standin_machine.cpp).
+// sysctl and sysctlbyname as the macOS SDK declares them, with the one
+// numbered name the probes read. Linux has neither, so both runtimes under the
+// probe tests and the aarch64 build share these stand-ins (sysctl in
+// standin_machine.cpp; sysctlbyname, which the arm64 slice's brand asks, in
+// standin_sysctlbyname.cpp).
 #pragma once
 
 #include <cstddef>
@@ -10,3 +12,5 @@
 
 extern "C" int sysctl(int* name, unsigned int nameLength, void* oldValue, std::size_t* oldLength,
                       void* newValue, std::size_t newLength);
+extern "C" int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength, void* newValue,
+                            std::size_t newLength);

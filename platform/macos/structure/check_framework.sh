@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
 # One structural check of a built Pellator.framework, read with llvm's own
 # Mach-O tools; exits non-zero with the reason when the check fails.
-# usage: check_framework.sh CHECK FRAMEWORK_DIR INSTALL_NAME LLVM_BIN_SUFFIX
-#   CHECK: layout | header | install-name | minimum-system | exports |
-#          linked-libraries | binding | header-room
+# usage: check_framework.sh CHECK FRAMEWORK_DIR INSTALL_NAME LLVM_BIN_SUFFIX ARCH...
+#   Checks of the whole file, given every slice it must hold:
+#     layout | slices | header-room
+#   Checks of one slice, given its architecture (x86_64 or arm64):
+#     header | minimum-system | install-name | exports | linked-libraries |
+#     binding | brand-source | signature (arm64)
 set -euo pipefail
 check=$1 framework=$2 installName=$3 suffix=$4
+shift 4
+architectures=("$@")
+arch=${architectures[0]}
 library=$framework/Versions/A/Pellator
-objdump() { "llvm-objdump$suffix" --macho "$@" "$library"; }
-fail() { echo "FAIL ($check): $*" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL ($check${arch:+, $arch}): $*" >&2; exit 1; }
+lipo() { "llvm-lipo$suffix" "$@"; }
+# The first value for the x86_64 slice, the second for arm64.
+bySlice() { if [ "$arch" = arm64 ]; then echo "$2"; else echo "$1"; fi; }
+
+# llvm-objdump reads only the host's slice of a universal file unless told
+# which, and exits 0 when the slice named is absent; so every read names the
+# slice, and slice checks first make sure that it is there.
+objdump() { "llvm-objdump$suffix" --macho --arch="$arch" "$@" "$library"; }
+requireSlice() {
+  lipo "$library" -verify_arch "$arch" 2>/dev/null || fail "no $arch slice in $(lipo -archs "$library")"
+}
 
 # Read whole before filtering: a reader that stops early would break the pipe.
 machHeader() {
@@ -23,8 +41,61 @@ linkedLibraries() {
     awk '/^ *cmd LC_/ { cmd = $2 } cmd ~ /DYLIB$/ && cmd != "LC_ID_DYLIB" && $1 == "name" { print $2 }'
 }
 
+exportedNames() { objdump --exports-trie | awk '/^0x/ { print $2 }' | sort | tr '\n' ' '; }
+installName() { objdump --dylib-id | sed -n '2p'; }
+# "dylib symbol" for every bound import.
+bindings() { objdump --bind --lazy-bind --weak-bind | awk '/^__/ { print $(NF-1), $NF }'; }
+
+# A big-endian 32-bit word and a byte of FILE at OFFSET: code-signing blobs
+# are big-endian whatever the processor.
+word() { od -An -tu1 -j"$2" -N4 "$1" | awk '{ printf "%.0f\n", (($1 * 256 + $2) * 256 + $3) * 256 + $4 }'; }
+byte() { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
+
+# The code signature that Apple Silicon requires of every page it runs: an
+# ad-hoc, linker-made CodeDirectory whose SHA-256 page hashes, recomputed here
+# with sha256sum, match the slice's own bytes up to the signature.
+checkSignature() {
+  local thin=$work/$arch.thin sig superblob count directory flags hashOffset identOffset slots codeLimit hashSize hashType pageShift
+  lipo "$library" -thin "$arch" -output "$thin" 2>/dev/null || cp "$library" "$thin"
+  sig=$(objdump --private-headers | awk '/cmd LC_CODE_SIGNATURE/ { s = 1 } s && $1 == "dataoff" { print $2; exit }')
+  [ -n "$sig" ] || fail "no LC_CODE_SIGNATURE"
+  superblob=$(word "$thin" "$sig")
+  [ "$superblob" -eq $((0xfade0cc0)) ] || fail "signature is no embedded-signature superblob (magic $superblob)"
+  count=$(word "$thin" $((sig + 8)))
+  directory=
+  for ((i = 0; i < count; i++)); do
+    # Index entries: slot type, then the blob's offset; the CodeDirectory is slot 0.
+    if [ "$(word "$thin" $((sig + 12 + 8 * i)))" -eq 0 ]; then directory=$((sig + $(word "$thin" $((sig + 16 + 8 * i))))); fi
+  done
+  [ -n "$directory" ] || fail "signature has no CodeDirectory"
+  [ "$(word "$thin" "$directory")" -eq $((0xfade0c02)) ] || fail "slot 0 is not a CodeDirectory"
+  flags=$(word "$thin" $((directory + 12)))
+  hashOffset=$(word "$thin" $((directory + 16)))
+  identOffset=$(word "$thin" $((directory + 20)))
+  slots=$(word "$thin" $((directory + 28)))
+  codeLimit=$(word "$thin" $((directory + 32)))
+  hashSize=$(byte "$thin" $((directory + 36)))
+  hashType=$(byte "$thin" $((directory + 37)))
+  pageShift=$(byte "$thin" $((directory + 39)))
+  # 0x2 ad hoc (no certificate), 0x20000 made by the linker.
+  [ $((flags & 0x20002)) -eq $((0x20002)) ] || fail "CodeDirectory flags $(printf 0x%x "$flags"), not ad hoc and linker-signed"
+  [ "$hashType/$hashSize/$pageShift" = "2/32/12" ] || fail "hashes are not SHA-256 over 4 KiB pages ($hashType/$hashSize/$pageShift)"
+  [ "$codeLimit" -eq "$sig" ] || fail "signature covers $codeLimit bytes, not all $sig before it"
+  [ "$slots" -eq $(((codeLimit + 4095) / 4096)) ] || fail "$slots page hashes for $codeLimit bytes"
+  identifier=$(dd if="$thin" bs=1 skip=$((directory + identOffset)) count=64 2>/dev/null | tr '\0' '\n' | head -n1)
+  [ "$identifier" = Pellator ] || fail "signing identifier is '$identifier'"
+  for ((page = 0; page < slots; page++)); do
+    expected=$(od -An -tx1 -v -j$((directory + hashOffset + 32 * page)) -N32 "$thin" | tr -d ' \n')
+    actual=$(dd if="$thin" bs=4096 skip="$page" count=1 2>/dev/null |
+             head -c $((codeLimit - 4096 * page)) | sha256sum | cut -d' ' -f1)
+    [ "$actual" = "$expected" ] || fail "page $page does not match its hash in the signature"
+  done
+  echo "$arch signature: ad hoc, linker-signed, identifier $identifier, $slots pages verified"
+}
+
 case $check in
 layout)
+  arch=
   [ -f "$library" ] && [ ! -L "$library" ] || fail "no library file at Versions/A/Pellator"
   plist=$framework/Versions/A/Resources/Info.plist
   [ -f "$plist" ] || fail "no Versions/A/Resources/Info.plist"
@@ -42,37 +113,59 @@ layout)
   entries=$(cd "$framework" && ls -A | tr '\n' ' ')
   [ "$entries" = "Pellator Resources Versions " ] || fail "unexpected top-level entries: $entries"
   ;;
+slices)
+  arch=
+  archs=$(lipo -archs "$library" | xargs)
+  [ "$archs" = "${architectures[*]}" ] || fail "slices are '$archs', not '${architectures[*]}'"
+  if [ ${#architectures[@]} -gt 1 ]; then
+    # The kernel maps each slice straight from the file: its offset must be a
+    # whole number of the processor's pages (16 KiB on Apple Silicon).
+    while read -r name offset; do
+      page=$(arch=$name bySlice 4096 16384)
+      [ $((offset % page)) -eq 0 ] || fail "$name slice at offset $offset, not on a $page-byte page"
+    done < <("llvm-objdump$suffix" --macho --universal-headers "$library" |
+             awk '$1 == "architecture" { a = $2 } $1 == "offset" { print a, $2 }')
+  fi
+  ;;
 header)
+  requireSlice
   header=$(machHeader)
   set -- $header
-  [ "$1 $2 $5" = "MH_MAGIC_64 X86_64 DYLIB" ] || fail "not a 64-bit x86-64 Mach-O dylib: $header"
+  cpu=$(bySlice X86_64 ARM64)
+  [ "$1 $2 $5" = "MH_MAGIC_64 $cpu DYLIB" ] || fail "not a 64-bit $arch Mach-O dylib: $header"
   ;;
 install-name)
-  id=$(objdump --dylib-id | sed -n '2p')
+  requireSlice
+  id=$(installName)
   [ "$id" = "$installName" ] || fail "install name is '$id', not '$installName'"
   versions=$(objdump --private-headers | grep -A5 'cmd LC_ID_DYLIB' | grep -E 'current version|compatibility version' | awk '{print $1, $3}' | tr '\n' ' ')
   [ "$versions" = "current 1.0.0 compatibility 1.0.0 " ] || fail "LC_ID_DYLIB versions: $versions"
   ;;
 minimum-system)
+  requireSlice
+  # arm64 came with macOS 11.0, so that is its slice's first system.
+  expected=$(bySlice "macos 10.15" "macos 11.0")
   headers=$(objdump --private-headers)
   minimum=$(awk '/cmd LC_BUILD_VERSION/ { b = 1 } b && $1 == "platform" { p = $2 } b && $1 == "minos" { print p, $2; exit }
                  /cmd LC_VERSION_MIN_MACOSX/ { v = 1 } v && $1 == "version" { print "macos", $2; exit }' <<<"$headers")
-  [ "$minimum" = "macos 10.15" ] || fail "minimum system is '$minimum', not macos 10.15"
+  [ "$minimum" = "$expected" ] || fail "minimum system is '$minimum', not $expected"
   ;;
 exports)
-  exports=$(objdump --exports-trie | awk '/^0x/ { print $2 }' | sort | tr '\n' ' ')
+  requireSlice
+  exports=$(exportedNames)
   [ "$exports" = "_ESFreeMem _ESGetVersion _ESInitialize _ESTerminate _getSpecs _sample " ] ||
     fail "exports are: $exports"
   ;;
 linked-libraries)
+  requireSlice
   libraries=$(linkedLibraries | sort | tr '\n' ' ')
   expected="/System/Library/Frameworks/Foundation.framework/Versions/C/Foundation /System/Library/Frameworks/Metal.framework/Versions/A/Metal /usr/lib/libSystem.B.dylib /usr/lib/libc++.1.dylib /usr/lib/libobjc.A.dylib "
   [ "$libraries" = "$expected" ] || fail "linked libraries are: $libraries"
   ;;
 binding)
+  requireSlice
   grep -qw TWOLEVEL <<<"$(machHeader)" || fail "no MH_TWOLEVEL flag"
-  binds=$(objdump --bind --lazy-bind --weak-bind |
-    awk '/^__/ { print $(NF-1), $NF }')
+  binds=$(bindings)
   [ -n "$binds" ] || fail "no bindings found"
   # Flat lookups would show as these pseudo-libraries instead of a real one.
   if grep -qE '^(flat-namespace|dynamic-lookup|main-executable) ' <<<"$binds"; then
@@ -87,20 +180,43 @@ binding)
   bare=$(awk '$2 !~ /^_/ && $2 != "dyld_stub_binder" { print $2 }' <<<"$binds" | tr '\n' ' ')
   [ -z "$bare" ] || fail "imports without the leading underscore: $bare"
   ;;
+brand-source)
+  # Each slice carries its own processor's brand source and not the other's.
+  requireSlice
+  asksSysctl=no
+  grep -qxF "libSystem _sysctlbyname" <<<"$(bindings)" && asksSysctl=yes
+  if [ "$arch" = x86_64 ]; then
+    disassembly=$(objdump --disassemble)
+    grep -qw cpuid <<<"$disassembly" || fail "no cpuid instruction"
+    [ $asksSysctl = no ] || fail "the x86_64 slice asks sysctlbyname"
+  else
+    [ $asksSysctl = yes ] || fail "no binding 'libSystem _sysctlbyname'"
+  fi
+  ;;
+signature)
+  requireSlice
+  checkSignature
+  ;;
 header-room)
   # -headerpad_max_install_names leaves room for any install name; the tool
-  # corrupts the file silently when there is none, so read everything back.
-  copy=$(mktemp)
-  trap 'rm -f "$copy"' EXIT
+  # corrupts the file silently when there is none, so read every slice back.
+  # Under its own name: the tool signs the copy anew, naming it after the file.
+  mkdir "$work/renamed"
+  copy=$work/renamed/Pellator
   cp "$library" "$copy"
   longName=/Users/$(printf 'n%.0s' $(seq 1 900))/Library/Frameworks/Pellator.framework/Versions/A/Pellator
   "llvm-install-name-tool$suffix" -id "$longName" "$copy"
   library=$copy
-  [ "$(objdump --dylib-id | sed -n '2p')" = "$longName" ] || fail "the long install name did not read back"
-  exports=$(objdump --exports-trie | awk '/^0x/ { print $2 }' | sort | tr '\n' ' ')
-  [ "$exports" = "_ESFreeMem _ESGetVersion _ESInitialize _ESTerminate _getSpecs _sample " ] ||
-    fail "exports after renaming: $exports"
-  [ "$(linkedLibraries | wc -l)" -eq 5 ] || fail "load commands damaged by renaming"
+  for arch in "${architectures[@]}"; do
+    requireSlice
+    [ "$(installName)" = "$longName" ] || fail "the long install name did not read back"
+    exports=$(exportedNames)
+    [ "$exports" = "_ESFreeMem _ESGetVersion _ESInitialize _ESTerminate _getSpecs _sample " ] ||
+      fail "exports after renaming: $exports"
+    [ "$(linkedLibraries | wc -l)" -eq 5 ] || fail "load commands damaged by renaming"
+    # The pages changed, so the linker's signature must have been remade.
+    if [ "$arch" = arm64 ]; then checkSignature; fi
+  done
   ;;
 *)
   echo "unknown check: $check" >&2

@@ -2,14 +2,15 @@
 # clang 14 and ld64.lld against the stand-in SDK beside this file. macOS's C
 # library headers are not to be had here, so glibc's are borrowed after the
 # SDK's own: types such as std::mutex and mbstate_t get glibc's layouts, and
-# the binary is never a release.
+# the binary is never a release. Both slices are built, x86_64 and arm64, and
+# merged with llvm-lipo.
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_SYSTEM_VERSION 19.0)  # Darwin 19 is macOS 10.15
 
 set(PELLATOR_STRUCTURE_ONLY ON)
-# No version in the triple: the minimum system comes from the recipe's
-# CMAKE_OSX_DEPLOYMENT_TARGET, as on a Mac.
+# No version in the triple: each slice's minimum system comes from the
+# recipe, as on a Mac; -arch picks the slice's processor.
 set(PELLATOR_TARGET x86_64-apple-darwin)
 
 find_program(CMAKE_C_COMPILER clang-14 REQUIRED)
@@ -17,6 +18,7 @@ find_program(CMAKE_CXX_COMPILER clang++-14 REQUIRED)
 find_program(CMAKE_AR llvm-ar-14 REQUIRED)
 find_program(CMAKE_RANLIB llvm-ranlib-14 REQUIRED)
 find_program(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool-14 REQUIRED)
+find_program(PELLATOR_LIPO llvm-lipo-14 REQUIRED)
 set(CMAKE_C_COMPILER_TARGET ${PELLATOR_TARGET})
 set(CMAKE_CXX_COMPILER_TARGET ${PELLATOR_TARGET})
 set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
@@ -24,10 +26,13 @@ set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
 # -U: clang predefines the nullability words for Apple targets, and glibc's
 # sys/cdefs.h uses the same names as macros. _GNU_SOURCE: glibc hides POSIX
 # declarations that libc++ needs unless a feature macro asks for them.
-set(borrowedCHeaders
-  "-idirafter /usr/include/x86_64-linux-gnu -idirafter /usr/include -U__nonnull -U__nullable -D_GNU_SOURCE")
-set(CMAKE_C_FLAGS_INIT "${borrowedCHeaders}")
-set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++ ${borrowedCHeaders}")
+set(CMAKE_C_FLAGS_INIT "-U__nonnull -U__nullable -D_GNU_SOURCE")
+set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++ ${CMAKE_C_FLAGS_INIT}")
+# glibc's headers per slice, after the SDK's own: those of each processor's
+# Debian port (x86-64 native, arm64 from libc6-dev-arm64-cross).
+set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64
+  "SHELL:-idirafter /usr/include/x86_64-linux-gnu" "SHELL:-idirafter /usr/include")
+set(PELLATOR_SLICE_COMPILE_OPTIONS_arm64 "SHELL:-idirafter /usr/aarch64-linux-gnu/include")
 # A framework links with its own flags variable, not the shared-library one.
 set(CMAKE_MACOSX_FRAMEWORK_LINKER_FLAGS "-fuse-ld=lld")
 
