@@ -24,7 +24,7 @@ namespace {
 
 SRWLOCK glfwState = SRWLOCK_INIT;
 
-// Well above what one sequence keeps at once (about 80 KiB, most of it the
+// Twice what one sequence holds at once under Wine (123 KiB, most of it the
 // gamepad table); untouched pages of it cost the host nothing.
 constexpr std::size_t kReserveBytes = 256 * 1024;
 constexpr std::size_t kAlignment = 16;
@@ -48,7 +48,8 @@ struct Reserve {
     }
     void* take(std::size_t size) {
         const std::size_t rounded = (size + kAlignment - 1) / kAlignment * kAlignment;
-        if (rounded < size || rounded > kReserveBytes - used - sizeof(Header)) return nullptr;
+        const std::size_t left = kReserveBytes - used;  // used never passes the end
+        if (rounded < size || left < sizeof(Header) || rounded > left - sizeof(Header)) return nullptr;
         auto* header = reinterpret_cast<Header*>(bytes + used);
         header->size = size;
         used += sizeof(Header) + rounded;

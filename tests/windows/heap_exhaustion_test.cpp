@@ -44,6 +44,7 @@ struct Heap {
     bool onlyOne = false;  // or the Nth alone
     long failures = 0;
     std::map<void*, std::size_t> live;  // the DLL's blocks made since the count began
+    std::size_t liveBytes = 0, peakBytes = 0;
 
     // Whether the next allocation is refused; counts it either way.
     bool refuse() {
@@ -57,10 +58,15 @@ struct Heap {
         if (block == nullptr) return;
         Held guard(lock);
         live[block] = size;
+        liveBytes += size;
+        if (liveBytes > peakBytes) peakBytes = liveBytes;
     }
     void gone(void* block) {
         Held guard(lock);
-        live.erase(block);
+        const auto found = live.find(block);
+        if (found == live.end()) return;
+        liveBytes -= found->second;
+        live.erase(found);
     }
     void restart(long failingFrom, bool failingOnlyOne) {
         Held guard(lock);
@@ -69,6 +75,7 @@ struct Heap {
         failFrom = failingFrom;
         onlyOne = failingOnlyOne;
         live.clear();
+        liveBytes = peakBytes = 0;
     }
 };
 Heap heap;
@@ -153,6 +160,7 @@ struct Outcome {
     bool recordUntouched = false;
     std::string text;       // the result's text on success
     long allocations = 0;   // asked of the heap during the call
+    std::size_t peakBytes = 0;  // most held at once
     long failures = 0;      // of them refused
     std::size_t kept = 0;   // blocks the call made and did not give back,
                             // counting after the result went through ESFreeMem
@@ -172,6 +180,7 @@ Outcome callWithHeap(const Library& dll, ScriptFn function, ScriptValue* args, l
         {
             Held guard(heap.lock);
             outcome.allocations = heap.allocations;
+            outcome.peakBytes = heap.peakBytes;
             outcome.failures = heap.failures;
             heap.failFrom = 0;
         }
@@ -196,7 +205,8 @@ long failEveryAllocation(const Library& dll, const char* name, ScriptFn function
     checkEqual("returns 0 with the heap whole", "0", std::to_string(whole.code));
     checkEqual("keeps nothing with the heap whole", "0", std::to_string(whole.kept));
     check(whole.allocations > 0, "allocates at least once");
-    std::printf("  %s: %ld allocations in a call\n", name, whole.allocations);
+    std::printf("  %s: %ld allocations in a call, at most %zu bytes held at once\n", name, whole.allocations,
+                whole.peakBytes);
 
     long survived = 0;
     for (long n = 1; n <= whole.allocations + 1; ++n) {
