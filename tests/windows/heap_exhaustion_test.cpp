@@ -7,6 +7,7 @@
 // succeed; keep nothing; and leave the process alive and the next call whole.
 // usage: windows_heap_exhaustion_test DLL_PATH
 #include <map>
+#include <memory>
 
 #include "dll_harness.h"
 
@@ -120,7 +121,8 @@ void __cdecl reportedAbort() {
     TerminateProcess(GetCurrentProcess(), 3);
 }
 
-// The heap imports pointed at the counters, and abort at its reporter, for as long as the object lives.
+// The heap imports pointed at the counters, and abort at its reporter, for as
+// long as the object lives.
 class CountedHeap {
 public:
     explicit CountedHeap(HMODULE dll) {
@@ -138,13 +140,10 @@ public:
                        {"free", reinterpret_cast<void*>(&countedFree)},
                        {"abort", reinterpret_cast<void*>(&reportedAbort)}};
         for (const auto& import : imports) {
-            patches_.emplace_back(new PatchedImport(dll, "msvcrt.dll", import.name, import.counter));
+            patches_.push_back(std::make_unique<PatchedImport>(dll, "msvcrt.dll", import.name, import.counter));
             check(patches_.back()->applied(), std::string("Kestrine.dll imports ") + import.name +
                                                   " from msvcrt.dll");
         }
-    }
-    ~CountedHeap() {
-        for (PatchedImport* patch : patches_) delete patch;
     }
     CountedHeap(const CountedHeap&) = delete;
     CountedHeap& operator=(const CountedHeap&) = delete;
@@ -152,7 +151,7 @@ public:
     bool applied() const { return failed == 0; }
 
 private:
-    std::vector<PatchedImport*> patches_;
+    std::vector<std::unique_ptr<PatchedImport>> patches_;
 };
 
 struct Outcome {
