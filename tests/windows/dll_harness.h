@@ -1,10 +1,12 @@
 // What the Windows test programs share: the DLL and its entry points as a host
-// finds them, a host record laid out as bytes, the console captured, and an
-// import of the DLL pointed elsewhere. Header-only: each test is one program.
+// finds them, a host record laid out as bytes, the console captured, a quiet
+// report, the process's threads counted, and an import of the DLL pointed
+// elsewhere. Header-only: each test is one program.
 #pragma once
 
 #include <windows.h>
 #include <io.h>
+#include <tlhelp32.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -153,6 +155,41 @@ private:
     std::FILE* file_ = nullptr;
     int saved_ = -1;
 };
+
+// getSpecs once, its console lines kept out of the test's own output.
+inline std::string reportOf(const Library& dll) {
+    RawRecord result;
+    long code;
+    {
+        CapturedOutput quiet;
+        code = dll.getSpecs(nullptr, 0, result.value());
+    }
+    if (code != 0 || result.type() != 4) return "code " + std::to_string(code);
+    return takeText(dll, result);
+}
+
+// A full report: four fields, a graphics name among them.
+inline bool isFull(const std::string& report) {
+    const std::size_t first = report.find(',');
+    const std::size_t second = report.find(',', first + 1);
+    const std::size_t last = report.rfind(',');
+    return first != std::string::npos && second != std::string::npos && last > second + 1 &&
+           last + 1 < report.size();
+}
+
+// The threads of this process, as the system counts them.
+inline int threadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
 
 // Points the DLL's import of `function` at `replacement` until the object
 // goes; the DLL's own code runs unchanged.

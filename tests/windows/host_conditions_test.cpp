@@ -4,46 +4,9 @@
 // usage: windows_host_conditions_test DLL_PATH [--closed-stdout]
 #include "dll_harness.h"
 
-#include <tlhelp32.h>
-
 namespace {
 
 using namespace harness;
-
-// getSpecs once, its console lines kept out of the test's own output.
-std::string reportOf(const Library& dll) {
-    RawRecord result;
-    long code;
-    {
-        CapturedOutput quiet;
-        code = dll.getSpecs(nullptr, 0, result.value());
-    }
-    if (code != 0 || result.type() != 4) return "code " + std::to_string(code);
-    return takeText(dll, result);
-}
-
-// A full report: four fields, a graphics name among them.
-bool isFull(const std::string& report) {
-    const std::size_t first = report.find(',');
-    const std::size_t second = report.find(',', first + 1);
-    const std::size_t last = report.rfind(',');
-    return first != std::string::npos && second != std::string::npos && last > second + 1 &&
-           last + 1 < report.size();
-}
-
-// The threads of this process, as the system counts them.
-int threadsOfThisProcess() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    int count = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
 
 // A worker thread of the host's gets the same report as the thread that
 // loaded the library.
