@@ -1,8 +1,8 @@
-// Runs two getSpecs between markers on standard error, then makes one XInput
-// and one DirectInput call of its own. Run with Wine's xinput and dinput trace
-// channels on, the markers show whether getSpecs touched either, and the calls
-// afterwards prove that the channels do show such calls.
-// usage: windows_input_trace DLL_PATH
+// The program behind Wine's trace tests: two getSpecs between markers on
+// standard error, then control calls of its own (XInput, DirectInput, and a
+// process DPI request). With a trace channel on, the markers show whether
+// getSpecs made such a call, and the control calls prove the channel shows it.
+// usage: windows_trace_host DLL_PATH
 #include <windows.h>
 #include <dinput.h>
 #include <xinput.h>
@@ -33,7 +33,7 @@ Function entry(HMODULE module, const char* name) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: windows_input_trace DLL_PATH\n", stderr);
+        std::fputs("usage: windows_trace_host DLL_PATH\n", stderr);
         return 2;
     }
     HMODULE dll = LoadLibraryA(argv[1]);
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     mark("== getSpecs ends");
     FreeLibrary(dll);
 
-    // The control calls, made the way GLFW 3.3 made them inside glfwInit.
+    // The input calls, made the way GLFW 3.3 made them inside glfwInit.
     HMODULE xinput = LoadLibraryA("xinput1_4.dll");
     auto getState = entry<XInputGetStateFn>(xinput, "XInputGetState");
     XINPUT_STATE state{};
@@ -69,6 +69,9 @@ int main(int argc, char** argv) {
                          reinterpret_cast<void**>(&directInput), nullptr))) {
         directInput->Release();
     }
+    // The request GLFW 3.4's init makes where the system reports a version
+    // below 8.1, as Wine does here.
+    SetProcessDPIAware();
     mark("== control calls end");
     if (dinput != nullptr) FreeLibrary(dinput);
     if (xinput != nullptr) FreeLibrary(xinput);
