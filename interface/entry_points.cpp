@@ -3,7 +3,7 @@
 #include <new>
 
 #include "../functions/script_functions.h"
-#include "exception_readiness.h"
+#include "exception_state.h"
 #include "script_interface.h"
 
 namespace {
@@ -14,9 +14,10 @@ char functionList[] = "makeArray,getAverage,appendString_s,myScript_a,acceptBool
 // Nothing may unwind into the host: every failure becomes a return code.
 template <typename Call>
 long withoutThrowing(Call call) noexcept {
-    // Where the C++ runtime needs the heap to throw at all, an exhausted heap
-    // is reported before anything that could throw begins.
-    if (!prepareThreadForExceptions()) return ES_OUT_OF_MEMORY;
+    // Where the runtime could not keep an exception's state, the failure is
+    // reported before anything that could throw begins.
+    const CallExceptionState exceptionState;
+    if (!exceptionState.ready()) return ES_OUT_OF_MEMORY;
     try {
         return call();
     } catch (...) {

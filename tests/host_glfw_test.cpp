@@ -1,7 +1,9 @@
-// A host that uses GLFW itself: it initialises GLFW and opens a window, then
-// loads the library and calls getSpecs twice. The library's GLFW is its own,
-// so the host's GLFW stays initialised, its window stays open, and it can open
-// another. Builds for Linux (the host on the system's shared GLFW) and for
+// A host that uses GLFW itself: it initialises GLFW, opens a window and makes
+// the window's OpenGL context current, then loads the library and calls
+// getSpecs twice. The library's GLFW is its own, so the host's GLFW stays
+// initialised, its window stays open, it can open another, and its context is
+// current again after each call; a host with no context current has none
+// after. Builds for Linux (the host on the system's shared GLFW) and for
 // Windows (the host on a static GLFW of its own).
 // usage: host_glfw_test LIBRARY
 #include <GLFW/glfw3.h>
@@ -61,22 +63,35 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    glfwMakeContextCurrent(hostWindow);
+    const NativeContext hostContext = nativeContextOf(hostWindow);
+    check(hostContext.context != nullptr && currentNativeContext() == hostContext,
+          "the host's context is current before getSpecs");
     {
         LoadedLibrary library(argv[1]);
         check(library.isOpen(), "the library loads: " + library.error());
         auto getSpecs = reinterpret_cast<ScriptFn>(library.symbol("getSpecs"));
         auto freeMem = reinterpret_cast<FreeMemFn>(library.symbol("ESFreeMem"));
-        for (int call = 1; call <= 2 && getSpecs != nullptr && freeMem != nullptr; ++call) {
+        const auto reportOfCall = [&](const std::string& call) {
             ScriptValue result{};
             const long code = getSpecs(nullptr, 0, &result);
-            check(code == ES_OK, "getSpecs call " + std::to_string(call) + " returns 0");
-            if (code != ES_OK) continue;
+            check(code == ES_OK, call + " returns 0");
+            if (code != ES_OK) return;
             const std::string report(static_cast<const char*>(result.data));
             freeMem(result.data);
             // The library's own GLFW opened its window beside the host's.
-            check(report.find(",,") == std::string::npos,
-                  "getSpecs call " + std::to_string(call) + " has a graphics name: " + report);
+            check(report.find(",,") == std::string::npos, call + " has a graphics name: " + report);
+        };
+        for (int call = 1; call <= 2 && getSpecs != nullptr && freeMem != nullptr; ++call) {
+            const std::string name = "getSpecs call " + std::to_string(call);
+            reportOfCall(name);
+            check(currentNativeContext() == hostContext, "the host's context is current again after " + name);
+            check(glGetString(GL_RENDERER) != nullptr, "the host's context answers after " + name);
         }
+        glfwMakeContextCurrent(nullptr);
+        if (getSpecs != nullptr && freeMem != nullptr) reportOfCall("getSpecs with no context current");
+        check(currentNativeContext().context == nullptr, "no context is current after it either");
+        glfwMakeContextCurrent(hostWindow);
     }
 
     // The host's GLFW as the host left it.

@@ -1,5 +1,7 @@
-// The X server's answer: the window's attributes can still be read.
+// The X server's answer: the window's attributes can still be read; and
+// GLX's, for the current context.
 #define GLFW_EXPOSE_NATIVE_X11
+#define GLFW_EXPOSE_NATIVE_GLX
 #include <GLFW/glfw3.h>
 #include <GLFW/glfw3native.h>
 
@@ -28,4 +30,12 @@ bool nativeWindowExists(GLFWwindow* window) {
     XSync(display, False);
     XSetErrorHandler(previous);
     return ok != 0 && !windowWasBad && attributes.map_state == IsViewable;
+}
+
+NativeContext currentNativeContext() {
+    return {glXGetCurrentContext(), glXGetCurrentDrawable()};
+}
+
+NativeContext nativeContextOf(GLFWwindow* window) {
+    return {glfwGetGLXContext(window), glfwGetGLXWindow(window)};
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/sysinfo.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +20,14 @@ extern "C" int __real_sysinfo(struct sysinfo* info);
 extern "C" int __wrap_sysinfo(struct sysinfo* info) {
     if (failSysinfo) return -1;
     return __real_sysinfo(info);
+}
+
+// Every call that sets a locale (the binary links with --wrap=setlocale).
+static int localeChanges = 0;
+extern "C" char* __real_setlocale(int category, const char* locale);
+extern "C" char* __wrap_setlocale(int category, const char* locale) {
+    if (locale != nullptr) ++localeChanges;
+    return __real_setlocale(category, locale);
 }
 
 namespace {
@@ -107,4 +116,20 @@ TEST(SystemProbes, OverlappingCallsFromTwoThreadsBothGetFullReports) {
     second.join();
     EXPECT_EQ(reports[0], alone);
     EXPECT_EQ(reports[1], alone);
+}
+
+// GLFW's X11 start takes LC_CTYPE from the environment when the process is
+// still in "C"; a host in "C" must stay there, untouched even for a moment.
+TEST(SystemProbes, GraphicsNameLeavesTheLocaleAlone) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs a display";
+    ASSERT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
+    for (const char* name : {"LC_ALL", "LC_CTYPE"}) unsetenv(name);
+    setenv("LANG", "C.UTF-8", 1);
+    // The environment does name another locale.
+    ASSERT_STREQ(std::setlocale(LC_CTYPE, ""), "C.UTF-8");
+    std::setlocale(LC_CTYPE, "C");
+    localeChanges = 0;
+    EXPECT_FALSE(reportFields()[2].empty());
+    EXPECT_EQ(localeChanges, 0);
+    EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
 }

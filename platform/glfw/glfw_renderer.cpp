@@ -1,5 +1,6 @@
 // GLFW sequence: init, four hints, window, make current, glGetString, terminate.
 #include "glfw_renderer.h"
+#include "caller_context.h"
 #include "glfw_section.h"
 
 #include <iostream>
@@ -49,6 +50,9 @@ std::string readRendererName(WindowFailureNotice notice) {
     // GLFW keeps one global state: two overlapping probes would initialise
     // and terminate it under each other's feet.
     const GlfwSection section;
+    // The sequence leaves the window's context current until glfwTerminate,
+    // and none after it: a host drawing on this thread gets its own back.
+    const CallerContext callerContext;
     std::string name = rendererOfNewWindow(notice);
     // GLFW got through on the section's reserve, but the heap is exhausted:
     // the call fails as any allocation of its own would.

@@ -27,7 +27,8 @@ target_include_directories(specs_frame PUBLIC interface)
 add_library(specs_linux_probes OBJECT
   platform/linux/linux_probes.cpp
   platform/glfw/glfw_renderer.cpp
-  platform/glfw/glfw_section_std.cpp)
+  platform/glfw/glfw_section_std.cpp
+  platform/glfw/caller_context_glx.cpp)
 target_link_libraries(specs_linux_probes PUBLIC glfw OpenGL::GL)
 
 add_library(machinespecs SHARED

@@ -1,8 +1,8 @@
 # macOS: Pellator.framework, the frame with the macOS probes, linked against
-# Metal, Foundation and libobjc, as a universal Mach-O: an x86_64 slice (CPUID
-# brand, macOS 10.15 and later) and an arm64 slice (sysctl brand, macOS 11.0,
-# the first on arm64), so that hosts running natively on either processor load
-# it. On a Mac this is the release build; on Linux structure/toolchain.cmake
+# Metal, Foundation, CoreGraphics and libobjc, as a universal Mach-O: an
+# x86_64 slice (CPUID brand, macOS 10.15 and later) and an arm64 slice (sysctl
+# brand, macOS 11.0, the first on arm64), so that hosts running natively on
+# either processor load it. On a Mac this is the release build; on Linux structure/toolchain.cmake
 # drives the same recipe against a stand-in SDK to check the Mach-O's
 # structure only (PELLATOR_STRUCTURE_ONLY).
 option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
@@ -49,7 +49,11 @@ function(add_pellator_slice target arch outputFolder)
     -mmacosx-version-min=${pellatorMinimumSystem_${arch}} ${PELLATOR_SLICE_COMPILE_OPTIONS_${arch}})
   # Nothing of Foundation is linked by name: NSAutoreleasePool is found at run
   # time through objc_getClass, so Foundation must be loaded with the library.
-  target_link_libraries(${target} PRIVATE "-framework Metal" "-framework Foundation" objc)
+  # Nor is anything of CoreGraphics: macOS gives MTLCreateSystemDefaultDevice a
+  # device only in a process that has CoreGraphics loaded, which a
+  # command-line host does not have of its own.
+  target_link_libraries(${target} PRIVATE
+    "-framework Metal" "-framework Foundation" "-framework CoreGraphics" objc)
   target_link_options(${target} PRIVATE
     -mmacosx-version-min=${pellatorMinimumSystem_${arch}}
     # Exactly the six entry points; libc++'s template code stays private.

@@ -39,6 +39,7 @@ add_library(Kestrine SHARED
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
   platform/glfw/glfw_section_win32.cpp
+  platform/glfw/caller_context_wgl.cpp
   interface/Kestrine.def
   ${CMAKE_CURRENT_BINARY_DIR}/Kestrine.rc)
 target_include_directories(Kestrine PRIVATE interface)

@@ -2,9 +2,11 @@
 // msvcrt's malloc, calloc, realloc and free are routed through counters here,
 // so the DLL's code (ours, the C++ runtime linked into it, GLFW) allocates
 // exactly as it would from the real heap, until the Nth allocation of a call:
-// from there on every allocation fails, as on an exhausted heap. For every N
-// in turn, each script function must return 8 with the record untouched, or
-// succeed; keep nothing; and leave the process alive and the next call whole.
+// from there on every allocation fails, as on an exhausted heap, or that one
+// alone. For every N in turn, on a thread that has called before and as a new
+// thread's first call, each script function must return 8 with the record
+// untouched, or succeed; keep nothing; and leave the process alive and the
+// next call whole.
 // usage: windows_heap_exhaustion_test DLL_PATH
 #include <map>
 #include <memory>
@@ -193,25 +195,43 @@ Outcome callWithHeap(const Library& dll, ScriptFn function, ScriptValue* args, l
     return outcome;
 }
 
+// Runs `calls` on this thread, or on a new thread of the host's that has
+// never called the DLL.
+void run(bool onNewThread, const std::function<void()>& calls) {
+    if (onNewThread) {
+        HostThread(calls).join();
+    } else {
+        calls();
+    }
+}
+
 // Fails the 1st allocation of a call, then the 2nd, and so on, until a call
 // runs out of allocations to fail: each for good (an exhausted heap) or alone
-// (a passing shortage, where the allocations after it succeed). Returns how
-// many calls saw a refusal.
+// (a passing shortage, where the allocations after it succeed). On a new
+// thread, the failing call is the thread's first. Returns how many calls saw a
+// refusal.
 long failEveryAllocation(const Library& dll, const char* name, ScriptFn function,
-                         ScriptValue* args, long count, bool onlyOne) {
-    group = name;
-    const Outcome whole = callWithHeap(dll, function, args, count, 0);
+                         ScriptValue* args, long count, bool onlyOne, bool onNewThread) {
+    static std::string where;  // the group's name outlives the call
+    where = std::string(name) + (onNewThread ? " as a thread's first call" : "");
+    group = where.c_str();
+    Outcome whole;
+    run(onNewThread, [&] { whole = callWithHeap(dll, function, args, count, 0); });
     checkEqual("returns 0 with the heap whole", "0", std::to_string(whole.code));
     checkEqual("keeps nothing with the heap whole", "0", std::to_string(whole.kept));
     check(whole.allocations > 0, "allocates at least once");
-    std::printf("  %s: %ld allocations in a call, at most %zu bytes held at once\n", name, whole.allocations,
-                whole.peakBytes);
+    std::printf("  %s: %ld allocations in a call, at most %zu bytes held at once\n", where.c_str(),
+                whole.allocations, whole.peakBytes);
 
     long survived = 0;
     for (long n = 1; n <= whole.allocations + 1; ++n) {
         const std::string at = std::string(onlyOne ? "allocation " : "heap failing from allocation ") +
                                std::to_string(n) + (onlyOne ? " failing alone: " : ": ");
-        const Outcome failing = callWithHeap(dll, function, args, count, n, onlyOne);
+        Outcome failing, after;
+        run(onNewThread, [&] {
+            failing = callWithHeap(dll, function, args, count, n, onlyOne);
+            after = callWithHeap(dll, function, args, count, 0);
+        });
         if (failing.failures == 0) {
             // Nothing was refused: the call ran as with the heap whole.
             checkEqual(at + "nothing refused, the same result", whole.text, failing.text);
@@ -222,34 +242,14 @@ long failEveryAllocation(const Library& dll, const char* name, ScriptFn function
               at + "returns 8 or 0, not " + std::to_string(failing.code));
         if (failing.code == 8) check(failing.recordUntouched, at + "the record is untouched");
         checkEqual(at + "blocks kept", "0", std::to_string(failing.kept));
-
-        const Outcome after = callWithHeap(dll, function, args, count, 0);
         if (after.code != 0 || after.text != whole.text) {
             checkEqual(at + "the next call with the heap back", whole.text, after.text);
             break;  // the library is left broken: one report is enough
         }
     }
-    std::printf("  %s: %ld calls with %s survived\n", name, survived,
+    std::printf("  %s: %ld calls with %s survived\n", where.c_str(), survived,
                 onlyOne ? "one allocation failing" : "the heap exhausted");
     return survived;
-}
-
-// A thread that has never called the DLL calls it with the heap already gone:
-// the C++ runtime would need the heap to throw there for the first time, so
-// the call must report the heap before anything can throw. With the heap back
-// the thread gets its result.
-void firstCallOnAThread(const Library& dll, ScriptValue* argument) {
-    group = "a thread's first call";
-    Outcome refused, after;
-    HostThread thread([&] {
-        refused = callWithHeap(dll, dll.sample, argument, 1, 1);
-        after = callWithHeap(dll, dll.sample, argument, 1, 0);
-    });
-    thread.join();
-    checkEqual("returns 8 with the heap gone", "8", std::to_string(refused.code));
-    check(refused.recordUntouched, "the record is untouched");
-    checkEqual("blocks kept", "0", std::to_string(refused.kept));
-    checkEqual("returns 0 with the heap back", "0", std::to_string(after.code));
 }
 
 }  // namespace
@@ -283,11 +283,12 @@ int main(int argc, char** argv) {
     text += " \xc3\xa9\xff";
     RawRecord argument(text.c_str(), 4);
     long refused = 0;
-    for (const bool onlyOne : {false, true}) {
-        refused += failEveryAllocation(dll, "sample", dll.sample, argument.value(), 1, onlyOne);
-        refused += failEveryAllocation(dll, "getSpecs", dll.getSpecs, nullptr, 0, onlyOne);
+    for (const bool onNewThread : {false, true}) {
+        for (const bool onlyOne : {false, true}) {
+            refused += failEveryAllocation(dll, "sample", dll.sample, argument.value(), 1, onlyOne, onNewThread);
+            refused += failEveryAllocation(dll, "getSpecs", dll.getSpecs, nullptr, 0, onlyOne, onNewThread);
+        }
     }
-    firstCallOnAThread(dll, argument.value());
-    std::printf("%ld calls with injected heap failures\n", refused + 1);
+    std::printf("%ld calls with injected heap failures\n", refused);
     return finish();
 }
