@@ -2,9 +2,9 @@
 # Metal, Foundation, CoreGraphics and libobjc, as a universal Mach-O: an
 # x86_64 slice (CPUID brand, macOS 10.15 and later) and an arm64 slice (sysctl
 # brand, macOS 11.0, the first on arm64), so that hosts running natively on
-# either processor load it. On a Mac this is the release build; on Linux structure/toolchain.cmake
-# drives the same recipe against a stand-in SDK to check the Mach-O's
-# structure only (PELLATOR_STRUCTURE_ONLY).
+# either processor load it. On a Mac this is the release build; on Linux
+# tests/macos/structure/toolchain.cmake drives the same recipe against a
+# stand-in SDK to check the Mach-O's structure only (PELLATOR_STRUCTURE_ONLY).
 option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
 
 # Fixed by the deliverable, so plain variables that no -D can override. Each
@@ -107,6 +107,8 @@ if(PELLATOR_STRUCTURE_ONLY)
     COMMAND ${CMAKE_COMMAND} -E echo
       "Pellator.framework: built against the stand-in SDK for a structure check; not a release and never to be shipped."
     VERBATIM)
-  enable_testing()
-  include(${CMAKE_CURRENT_LIST_DIR}/structure/checks.cmake)
+  if(SPECS_BUILD_TESTS)
+    enable_testing()
+    add_subdirectory(tests/macos/structure)
+  endif()
 endif()

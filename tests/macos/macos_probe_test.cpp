@@ -1,4 +1,4 @@
-// The macOS probes on the stand-in machine of platform/macos/standin/, whichever
+// The macOS probes on the stand-in machine of standin/, whichever
 // object runtime is under it: the memory figure and its narrowing, the
 // processor count, the graphics name in every shape the system can give it, and
 // the pool and device released on every path out.
