@@ -7,6 +7,7 @@
 set -u
 wine=$1 program=$2 dll=$3
 . "$(dirname "$0")/../check.sh"
+. "$(dirname "$0")/trace.sh"
 
 # Read at start by processes with relay on, this one's alone; removed after.
 key='HKCU\Software\Wine\Debug'
@@ -15,14 +16,7 @@ setters='user32.SetProcessDPIAware;user32.SetProcessDpiAwarenessContext;shcore.S
 check "the relay filter is set" "0" "$?"
 trap '"$wine" reg delete "$key" /v RelayInclude /f >/dev/null 2>&1' EXIT
 
-raw=$(mktemp)
-WINEDEBUG=+relay "$wine" "$program" "$dll" 2>"$raw" >/dev/null
-check "the program runs" "0" "$?"
-trace=$(tr -d '\r' <"$raw")
-rm -f "$raw"
-during=$(sed -n '/^== getSpecs begins/,/^== getSpecs ends/p' <<<"$trace")
-control=$(sed -n '/^== getSpecs ends/,/^== control calls end/p' <<<"$trace")
-check "both markers are in the trace" "2" "$(grep -c '^== getSpecs' <<<"$during")"
+run_trace +relay
 calls() { grep -E ":Call (${setters//;/|})\(" <<<"$1"; }  # calls TRACE
 check "no DPI setter called during getSpecs" "" "$(calls "$during" | head -n3)"
 check "the relay channel shows the control call" "yes" \

@@ -7,15 +7,9 @@
 set -u
 wine=$1 program=$2 dll=$3
 . "$(dirname "$0")/../check.sh"
+. "$(dirname "$0")/trace.sh"
 
-raw=$(mktemp)
-WINEDEBUG=+xinput,+dinput "$wine" "$program" "$dll" 2>"$raw" >/dev/null
-check "the program runs" "0" "$?"
-trace=$(tr -d '\r' <"$raw")
-rm -f "$raw"
-during=$(sed -n '/^== getSpecs begins/,/^== getSpecs ends/p' <<<"$trace")
-control=$(sed -n '/^== getSpecs ends/,/^== control calls end/p' <<<"$trace")
-check "both markers are in the trace" "2" "$(grep -c '^== getSpecs' <<<"$during")"
+run_trace +xinput,+dinput
 calls() { grep ":$1:" <<<"$2" | grep -v ':DllMain '; }  # calls CHANNEL TRACE
 check "no XInput call during getSpecs" "" "$(calls xinput "$during" | head -n3)"
 check "no DirectInput call during getSpecs" "" "$(calls dinput "$during" | head -n3)"
