@@ -102,6 +102,7 @@ if(PELLATOR_UNIVERSAL)
 endif()
 
 if(PELLATOR_STRUCTURE_ONLY)
+  set(SPECS_NOT_A_RELEASE_BECAUSE "a structure check linked against the stand-in SDK")
   message(STATUS "Pellator: structure build against the stand-in SDK; the framework is not a release")
   add_custom_command(TARGET Pellator POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E echo
