@@ -1,6 +1,7 @@
 # Linux development build: libmachinespecs.so with real Linux probes, and the
 # command-line host. Both land in dist/linux/.
 find_package(OpenGL REQUIRED)
+include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
 
 # GLFW is the library's own, never shared with the host: a static build
 # (scripts/setup-glfw linux) linked in and kept out of the dynamic symbol table.
@@ -16,6 +17,7 @@ get_target_property(SPECS_GLFW_TYPE glfw TYPE)
 if(NOT SPECS_GLFW_TYPE STREQUAL "STATIC_LIBRARY")
   message(FATAL_ERROR "GLFW at ${SPECS_GLFW_ROOT} is not a static library: the library's GLFW must be its own")
 endif()
+specs_reproducible_prefix(${SPECS_GLFW_ROOT} glfw-${glfw3_VERSION})
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/linux CACHE PATH "Where the built library and host land")
 
