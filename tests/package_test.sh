@@ -21,14 +21,16 @@ check "the zip holds exactly" \
   "$win/ $win/Kestrine.dll $win/Kestrine.dll.debug $win/LICENSE.txt $win/README.txt " \
   "$(unzip -Z1 "$work/out/$win.zip" | listing)"
 check "the tarball holds exactly" \
-  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/specs-host " \
+  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
   "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
 for file in Kestrine.dll Kestrine.dll.debug; do
   check "the zipped $file is the built one" "same" \
     "$(unzip -p "$work/out/$win.zip" "$win/$file" | cmp -s - "$root/dist/windows/$file" && echo same)"
 done
-check "the tarball's library is the built one" "same" \
-  "$(tar -xzOf "$work/out/$lin.tar.gz" "$lin/libmachinespecs.so" | cmp -s - "$root/dist/linux/libmachinespecs.so" && echo same)"
+for file in libmachinespecs.so libmachinespecs.so.debug; do
+  check "the tarball's $file is the built one" "same" \
+    "$(tar -xzOf "$work/out/$lin.tar.gz" "$lin/$file" | cmp -s - "$root/dist/linux/$file" && echo same)"
+done
 readme=$(unzip -p "$work/out/$win.zip" "$win/README.txt")
 check "the README names the version, no placeholder left" "yes 0" \
   "$(grep -q "^Kestrine $version for Windows" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"
