@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # scripts/package over the deliverables that ./scripts/test has just built into
-# dist/: what each archive holds, SHA256SUMS as sha256sum checks it, the same
-# bytes from a later run, the macOS structure framework refused, and a release
-# framework (the same bundle, marked as a Mac's build) packed with its links.
+# dist/: what each archive holds (the DLL unsigned, without a certificate),
+# SHA256SUMS as sha256sum checks it, the same bytes from a later run, the macOS
+# structure framework refused, and a release framework (the same bundle, marked
+# as a Mac's build) packed with its links.
 # usage: package_test.sh ROOT
 set -u
 root=$1
+unset KESTRINE_SIGN_PKCS12
 . "$root/tests/check.sh"
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
 work=$(mktemp -d)
@@ -18,17 +20,22 @@ win=Kestrine-$version-windows-x64 lin=machinespecs-$version-linux-x86_64
 check "windows and linux packaged" 0 "$(package --out "$work/out" windows linux)"
 cat "$work/log"
 check "the zip holds exactly" \
-  "$win/ $win/Kestrine.dll $win/Kestrine.dll.debug $win/LICENSE.txt $win/README.txt " \
+  "$win/ $win/Kestrine.dll $win/Kestrine.dll.debug $win/LICENSE.txt $win/README.txt $win/build-info.txt " \
   "$(unzip -Z1 "$work/out/$win.zip" | listing)"
 check "the tarball holds exactly" \
-  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/specs-host " \
+  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
   "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
 for file in Kestrine.dll Kestrine.dll.debug; do
   check "the zipped $file is the built one" "same" \
     "$(unzip -p "$work/out/$win.zip" "$win/$file" | cmp -s - "$root/dist/windows/$file" && echo same)"
 done
-check "the tarball's library is the built one" "same" \
-  "$(tar -xzOf "$work/out/$lin.tar.gz" "$lin/libmachinespecs.so" | cmp -s - "$root/dist/linux/libmachinespecs.so" && echo same)"
+for file in libmachinespecs.so libmachinespecs.so.debug; do
+  check "the tarball's $file is the built one" "same" \
+    "$(tar -xzOf "$work/out/$lin.tar.gz" "$lin/$file" | cmp -s - "$root/dist/linux/$file" && echo same)"
+done
+check "without a certificate the DLL is packed unsigned, and both say so" "yes yes" \
+  "$(grep -q '^signature=none' <(unzip -p "$work/out/$win.zip" "$win/build-info.txt") && echo yes) $(
+     grep -q 'Kestrine.dll packed unsigned' "$work/log" && echo yes)"
 readme=$(unzip -p "$work/out/$win.zip" "$win/README.txt")
 check "the README names the version, no placeholder left" "yes 0" \
   "$(grep -q "^Kestrine $version for Windows" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"

@@ -1,6 +1,8 @@
 # Linux development build: libmachinespecs.so with real Linux probes, and the
-# command-line host. Both land in dist/linux/.
+# command-line host. Both land in dist/linux/, the library's debug information
+# in libmachinespecs.so.debug beside it.
 find_package(OpenGL REQUIRED)
+include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
 
 # GLFW is the library's own, never shared with the host: a static build
 # (scripts/setup-glfw linux) linked in and kept out of the dynamic symbol table.
@@ -16,6 +18,7 @@ get_target_property(SPECS_GLFW_TYPE glfw TYPE)
 if(NOT SPECS_GLFW_TYPE STREQUAL "STATIC_LIBRARY")
   message(FATAL_ERROR "GLFW at ${SPECS_GLFW_ROOT} is not a static library: the library's GLFW must be its own")
 endif()
+specs_reproducible_prefix(${SPECS_GLFW_ROOT} glfw-${glfw3_VERSION})
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/linux CACHE PATH "Where the built library and host land")
 
@@ -44,6 +47,19 @@ target_link_options(machinespecs PRIVATE
 set_target_properties(machinespecs PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/interface/exports.map
   LIBRARY_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
+
+# The library carries no debug sections or symbol table (the loader reads
+# neither): they go to libmachinespecs.so.debug beside it, which the library
+# names in .gnu_debuglink with a checksum and matches by build ID, so gdb and
+# addr2line find it. Sanitizer builds keep theirs inside, for their reports.
+if(NOT SPECS_SANITIZE)
+  add_custom_command(TARGET machinespecs POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug libmachinespecs.so libmachinespecs.so.debug
+    COMMAND ${CMAKE_STRIP} --strip-all libmachinespecs.so
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=libmachinespecs.so.debug libmachinespecs.so
+    WORKING_DIRECTORY ${SPECS_DIST_DIR}
+    VERBATIM)
+endif()
 
 add_executable(specs-host host/specs_host.cpp host/library_loader_posix.cpp)
 target_include_directories(specs-host PRIVATE interface)

@@ -1,6 +1,11 @@
 # Windows x64 build: Kestrine.dll with the Windows probes, and the command-line
 # host as specs-host.exe. Both land in dist/windows/ and import system DLLs only.
 find_package(glfw3 3.3 REQUIRED)  # static: a mingw build or glfw3.lib with MSVC
+include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
+if(MINGW)
+  get_filename_component(glfwPrefix ${glfw3_DIR}/../../.. ABSOLUTE)
+  specs_reproducible_prefix(${glfwPrefix} glfw-${glfw3_VERSION})
+endif()
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/windows CACHE PATH "Where the built library and host land")
 
@@ -73,9 +78,9 @@ set_target_properties(Kestrine PROPERTIES
 # address in the DLL. (MSVC writes its PDB beside the DLL by itself.)
 if(MINGW)
   add_custom_command(TARGET Kestrine POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug Kestrine.dll Kestrine.dll.debug
-    COMMAND ${CMAKE_STRIP} --strip-all Kestrine.dll
-    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=Kestrine.dll.debug Kestrine.dll
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug Kestrine.dll Kestrine.dll.debug
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_STRIP} --strip-all Kestrine.dll
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --add-gnu-debuglink=Kestrine.dll.debug Kestrine.dll
     WORKING_DIRECTORY ${SPECS_DIST_DIR}
     VERBATIM)
 endif()

@@ -1,0 +1,48 @@
+# The same bytes from any folder, at any time: what the compiler, archiver and
+# linker would take from this machine's paths or clock is mapped or fixed.
+# Included by the Linux and Windows builds, and by GLFW's own build
+# (scripts/setup-glfw) as its CMAKE_PROJECT_INCLUDE.
+if(NOT CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
+  return()
+endif()
+
+# Paths in debug information and __FILE__: the source and build folders under a
+# fixed root named for the project (gdb's `set substitute-path` leads it back to
+# a checkout). GCC takes the last map that matches, and the build folder may lie
+# inside the sources, so its map comes second.
+set(SPECS_REPRODUCIBLE_ROOT /src/${PROJECT_NAME})
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=${SPECS_REPRODUCIBLE_ROOT}>"
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=${SPECS_REPRODUCIBLE_ROOT}/build>")
+
+# A folder outside the sources that the build reads headers from (a library's
+# install prefix in a cache folder), by a fixed name. Call it after the
+# project's own maps, before the targets.
+function(specs_reproducible_prefix folder name)
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${folder}=/src/${name}>")
+endfunction()
+
+if(APPLE)
+  return()  # ld64 makes the UUID from the content and writes no time
+endif()
+
+# Static libraries without member times, owners or modes.
+foreach(lang C CXX)
+  set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qcD <TARGET> <LINK_FLAGS> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
+endforeach()
+
+if(MINGW)
+  # ld writes the link time into the PE header, and mingw's driver has it pick a
+  # DLL's image base from a hash of the output path. ld's fixed default base
+  # costs nothing: the DLL is relocatable (DYNAMIC_BASE) and moved anyway.
+  add_link_options(-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base)
+  # objcopy and strip write the PE header anew, with the time now unless
+  # SOURCE_DATE_EPOCH names one: 0, as the linker left it.
+  set(SPECS_PE_REWRITE ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
+else()
+  # A build ID from the linked content alone, shared by a library and its
+  # debug file, by which gdb and debuginfod pair them.
+  add_link_options(-Wl,--build-id=sha1)
+endif()

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Two builds of ROOT's files as they are now (tracked and new), from folders of
+# different names and depths, one after the other, each with its own GLFW cache,
+# give the same bytes: the Linux and Windows deliverables with their debug files, the
+# structure-built Pellator, the release archives and SHA256SUMS. A file that
+# differs is named with what differs in it: header fields and sections (objdump),
+# archive members, or diffoscope's report where it is installed.
+# usage: reproducible_test.sh ROOT
+set -u
+root=$(cd "$1" && pwd)
+. "$(dirname "$0")/check.sh"
+"$root/scripts/install-packages" linux windows macos package
+SECONDS=0
+version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
+# The copies have no history: both take the time of ROOT's last commit.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+build_tree() {  # build_tree TREE BUILD_FOLDER
+  local tree=$1 build=$2
+  mkdir -p "$tree"
+  # Tracked and new files as they are now; a file deleted here stays out.
+  (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+    tar --null -T - --ignore-failed-read -cf -) | tar -xf - -C "$tree"
+  # The builds may take nothing from the clock; the archives take the time of
+  # the commit.
+  (unset SOURCE_DATE_EPOCH KESTRINE_SIGN_PKCS12
+   export SPECS_CACHE_DIR=$tree/.cache
+   set -e
+   "$tree/scripts/build-linux" "$build/linux" -DSPECS_BUILD_TESTS=OFF
+   "$tree/scripts/build-windows" "$build/windows" -DSPECS_BUILD_TESTS=OFF
+   "$tree/scripts/build-macos" "$build/macos"
+   SOURCE_DATE_EPOCH=$epoch "$tree/scripts/package" windows linux) >"$tree.log" 2>&1
+}
+one=$work/one two=$work/the/second/tree
+for tree in "$one" "$two"; do
+  build_tree "$tree" "$([ "$tree" = "$one" ] && echo "$tree/build" || echo "$work/elsewhere/b")"
+  status=$?
+  check "$tree built" "0" "$status"
+  [ "$status" -eq 0 ] || { tail -n 30 "$tree.log"; finish; exit; }
+done
+echo "two builds: ${SECONDS}s"
+
+# "name offset size" of each section that has bytes in the file, in hex.
+sections() {  # sections OBJDUMP FILE
+  "$1" -h "$2" 2>/dev/null | awk '$1 ~ /^[0-9]+$/ {name = $2; size = $3; offset = $6; getline
+    if ($0 ~ /CONTENTS/) print name, offset, size}'
+}
+bytes() { tail -c +$((16#$2 + 1)) "$1" | head -c $((16#$3)); }  # bytes FILE OFFSET SIZE
+
+# What differs between an object file and its twin: the named header fields
+# that objdump -p prints (PE), then each section by name.
+object_differences() {  # object_differences OBJDUMP A B
+  local objdump=$1 a=$2 b=$3 name offset size other found=()
+  found+=($(diff <("$objdump" -p "$a" | tail -n +3) <("$objdump" -p "$b" | tail -n +3) |
+            sed -n 's/^< \([A-Za-z][A-Za-z0-9/]*\)	.*/header:\1/p' | sort -u))
+  while read -r name offset size; do
+    other=$(sections "$objdump" "$b" | awk -v n="$name" '$1 == n {print $2, $3}')
+    if [ -z "$other" ]; then found+=("$name(only-in-one)")
+    elif ! cmp -s <(bytes "$a" "$offset" "$size") <(bytes "$b" $other); then found+=("$name"); fi
+  done < <(sections "$objdump" "$a")
+  echo "${found[*]}"
+}
+
+differences() {  # differences A B: "same", or what differs
+  local a=$1 b=$2 member
+  [ -f "$a" ] && [ -f "$b" ] || { echo "missing"; return; }
+  cmp -s "$a" "$b" && { echo same; return; }
+  if command -v diffoscope >/dev/null; then diffoscope --text - "$a" "$b" | head -n 60 >&2; fi
+  case $(head -c 4 "$a" | od -An -tx1 | tr -d ' ') in
+    7f454c46) echo "differs: $(object_differences objdump "$a" "$b")" ;;
+    4d5a*) echo "differs: $(object_differences x86_64-w64-mingw32-objdump "$a" "$b")" ;;
+    504b0304)
+      echo "differs in members: $(for member in $(unzip -Z1 "$a"); do
+        cmp -s <(unzip -p "$a" "$member") <(unzip -p "$b" "$member" 2>/dev/null) || printf '%s ' "$member"
+      done)" ;;
+    1f8b*)
+      echo "differs in members: $(for member in $(tar -tzf "$a" | grep -v '/$'); do
+        cmp -s <(tar -xzOf "$a" "$member") <(tar -xzOf "$b" "$member" 2>/dev/null) || printf '%s ' "$member"
+      done)" ;;
+    *) if grep -qI . "$a"; then echo "differs: $(diff "$a" "$b" | head -n 6)"
+       else echo "differs: $(cmp -l "$a" "$b" | wc -l) bytes, the first: $(cmp "$a" "$b")"; fi ;;
+  esac
+}
+
+files=(linux/libmachinespecs.so linux/libmachinespecs.so.debug linux/specs-host
+       windows/Kestrine.dll windows/Kestrine.dll.debug windows/specs-host.exe
+       release/Kestrine-$version-windows-x64.zip release/machinespecs-$version-linux-x86_64.tar.gz
+       release/SHA256SUMS)
+files+=($(cd "$one/dist" && find macos/Pellator.framework -type f | LC_ALL=C sort))
+for file in "${files[@]}"; do
+  check "$file: the same in both builds" "same" "$(differences "$one/dist/$file" "$two/dist/$file")"
+done
+sha() { if [ -f "$1" ]; then sha256sum <"$1" | cut -c1-64; else echo missing; fi; }
+for file in "${files[@]}"; do
+  a=$(sha "$one/dist/$file") b=$(sha "$two/dist/$file")
+  if [ "$a" = "$b" ]; then echo "$a  $file (both builds)"; else echo "$a  $b  $file"; fi
+done
+echo "reproducible builds checked in ${SECONDS}s"
+finish
