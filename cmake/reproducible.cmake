@@ -1,7 +1,23 @@
 # The same bytes from any folder, at any time: what the compiler, archiver and
 # linker would take from this machine's paths or clock is mapped or fixed.
 # Included by the Linux and Windows builds, and by GLFW's own build
-# (scripts/setup-glfw) as its CMAKE_PROJECT_INCLUDE.
+# (scripts/setup-glfw) as its CMAKE_PROJECT_INCLUDE. Also splits a library's
+# debug information off, the same way on both.
+
+# The library as shipped carries no debug sections or symbol table (the loader
+# reads neither): they go to LIBRARY.debug beside it in the dist folder, which
+# the library names in .gnu_debuglink with a checksum, so gdb and addr2line
+# find it for a crash address. (GNU binutils; SPECS_PE_REWRITE is set below.)
+function(specs_debug_file_apart target)
+  set(library $<TARGET_FILE_NAME:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_STRIP} --strip-all ${library}
+    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --add-gnu-debuglink=${library}.debug ${library}
+    WORKING_DIRECTORY ${SPECS_DIST_DIR}
+    VERBATIM)
+endfunction()
+
 if(NOT CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
   return()
 endif()
@@ -46,3 +62,4 @@ else()
   # debug file, by which gdb and debuginfod pair them.
   add_link_options(-Wl,--build-id=sha1)
 endif()
+

@@ -48,17 +48,11 @@ set_target_properties(machinespecs PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/interface/exports.map
   LIBRARY_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
 
-# The library carries no debug sections or symbol table (the loader reads
-# neither): they go to libmachinespecs.so.debug beside it, which the library
-# names in .gnu_debuglink with a checksum and matches by build ID, so gdb and
-# addr2line find it. Sanitizer builds keep theirs inside, for their reports.
+# The library's debug information goes to libmachinespecs.so.debug beside it,
+# which also shares its build ID. Sanitizer builds keep theirs inside, for
+# their reports.
 if(NOT SPECS_SANITIZE)
-  add_custom_command(TARGET machinespecs POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug libmachinespecs.so libmachinespecs.so.debug
-    COMMAND ${CMAKE_STRIP} --strip-all libmachinespecs.so
-    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=libmachinespecs.so.debug libmachinespecs.so
-    WORKING_DIRECTORY ${SPECS_DIST_DIR}
-    VERBATIM)
+  specs_debug_file_apart(machinespecs)
 endif()
 
 add_executable(specs-host host/specs_host.cpp host/library_loader_posix.cpp)

@@ -72,17 +72,10 @@ set_target_properties(Kestrine PROPERTIES
   OUTPUT_NAME Kestrine
   RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
 
-# The released DLL carries no debug sections and no symbol table (the loader
-# reads neither); both go to Kestrine.dll.debug beside it, which the DLL names
-# in .gnu_debuglink with a checksum, so gdb and addr2line find it for a crash
-# address in the DLL. (MSVC writes its PDB beside the DLL by itself.)
+# The released DLL's debug information goes to Kestrine.dll.debug beside it.
+# (MSVC writes its PDB beside the DLL by itself.)
 if(MINGW)
-  add_custom_command(TARGET Kestrine POST_BUILD
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug Kestrine.dll Kestrine.dll.debug
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_STRIP} --strip-all Kestrine.dll
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --add-gnu-debuglink=Kestrine.dll.debug Kestrine.dll
-    WORKING_DIRECTORY ${SPECS_DIST_DIR}
-    VERBATIM)
+  specs_debug_file_apart(Kestrine)
 endif()
 
 add_executable(specs-host host/specs_host.cpp host/library_loader_windows.cpp)
