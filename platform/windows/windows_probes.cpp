@@ -1,7 +1,9 @@
 // Windows probes: processors and physical memory from the system, the renderer
-// through GLFW. Each probe also writes its own line to the console.
+// through GLFW, else the display adapter's name. The first three probes also
+// write their own lines to the console.
 #include <windows.h>
 
+#include <cwchar>
 #include <iostream>
 
 #include "../../functions/platform_probes.h"
@@ -9,6 +11,33 @@
 #include "../glfw/glfw_renderer.h"
 
 namespace platform {
+
+namespace {
+
+// A UTF-16 text from the system as UTF-8, up to its NUL or `capacity` units.
+std::string utf8FromWide(const wchar_t* text, std::size_t capacity) {
+    const int units = static_cast<int>(wcsnlen(text, capacity));
+    const int bytes = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr) : 0;
+    if (bytes <= 0) return std::string();
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, units, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
+// The primary display adapter as Windows lists it ("Microsoft Basic Display
+// Adapter", "NVIDIA GeForce RTX 3080"); empty when none is marked primary.
+std::string primaryAdapterName() {
+    DISPLAY_DEVICEW adapter{};
+    adapter.cb = sizeof adapter;
+    for (DWORD index = 0; EnumDisplayDevicesW(nullptr, index, &adapter, 0); ++index) {
+        if ((adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) {
+            return utf8FromWide(adapter.DeviceString, sizeof adapter.DeviceString / sizeof(wchar_t));
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
 
 // std::endl flushes every line: the host's standard output is fully buffered
 // when it is a pipe, and these lines must come before anything printed later.
@@ -38,7 +67,12 @@ std::string totalMemoryMiB() {
 }
 
 std::string graphicsDeviceName(CallScope&) {
-    return readRendererName(WindowFailureNotice::PrintLine);
+    std::string name = readRendererName(WindowFailureNotice::PrintLine);
+    // No OpenGL 3.3 (the basic display driver of a VM or remote session, Windows
+    // on Arm without the OpenGL compatibility pack, an old driver), or no
+    // renderer text: Windows still names the adapter.
+    if (name.empty()) name = primaryAdapterName();
+    return name;
 }
 
 }  // namespace platform
