@@ -1,6 +1,7 @@
 // macOS probes: the processor count from the C++ runtime, physical memory from
-// sysctl, and the default Metal device's name read inside an autorelease pool
-// that the frame closes once the result is stored. Prints nothing.
+// sysctl, and a Metal device's name (the default device's, else one from the
+// system's device list) read inside an autorelease pool that the frame closes
+// once the result is stored. Prints nothing.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,6 +32,22 @@ const char* sendForText(id receiver, const char* selector) {
     return reinterpret_cast<Send>(&objc_msgSend)(receiver, sel_registerName(selector));
 }
 
+// The count of an NSArray is an NSUInteger, unsigned long on every Mac.
+unsigned long sendForCount(id receiver) {
+    using Send = unsigned long (*)(id, SEL);
+    return reinterpret_cast<Send>(&objc_msgSend)(receiver, sel_registerName("count"));
+}
+
+id sendForObjectAt(id array, unsigned long index) {
+    using Send = id (*)(id, SEL, unsigned long);
+    return reinterpret_cast<Send>(&objc_msgSend)(array, sel_registerName("objectAtIndex:"), index);
+}
+
+bool sendForFlag(id receiver, const char* selector) {
+    using Send = BOOL (*)(id, SEL);
+    return reinterpret_cast<Send>(&objc_msgSend)(receiver, sel_registerName(selector)) != 0;
+}
+
 void sendRelease(id receiver) {
     using Send = void (*)(id, SEL);
     reinterpret_cast<Send>(&objc_msgSend)(receiver, sel_registerName("release"));
@@ -43,6 +60,24 @@ struct ReleaseObject {
     void operator()(id object) const { sendRelease(object); }
 };
 using OwnedObject = std::unique_ptr<std::remove_pointer_t<id>, ReleaseObject>;
+
+// A device's name as UTF-8, copied; empty when it has none or no UTF-8 form.
+std::string nameOf(id device) {
+    const id name = device != nullptr ? sendForObject(device, "name") : nullptr;
+    const char* bytes = name != nullptr ? sendForText(name, "UTF8String") : nullptr;
+    return bytes != nullptr ? std::string(bytes) : std::string();
+}
+
+// From the system's list: the first device that is not low-power (the discrete
+// GPU of a Mac with two), else the first; nil for an empty list.
+id preferredListedDevice(id devices) {
+    const unsigned long count = devices != nullptr ? sendForCount(devices) : 0;
+    for (unsigned long index = 0; index < count; ++index) {
+        const id device = sendForObjectAt(devices, index);
+        if (device != nullptr && !sendForFlag(device, "isLowPower")) return device;
+    }
+    return count > 0 ? sendForObjectAt(devices, 0) : nullptr;
+}
 
 }  // namespace
 
@@ -72,15 +107,19 @@ std::string graphicsDeviceName(CallScope& scope) {
     const id pool = sendForObject(sendForObject(poolClass, "alloc"), "init");
     scope = CallScope(pool, releasePool);
 
-    // The creator owns the device (+1); nothing keeps it past this call.
-    const OwnedObject device(MTLCreateSystemDefaultDevice());
-    if (!device) return std::string();
-    const id name = sendForObject(device.get(), "name");
-    if (name == nullptr) return std::string();
-    const char* bytes = sendForText(name, "UTF8String");
-    if (bytes == nullptr) return std::string();
-    // Copied before `device` goes, on the success path and when the copy throws.
-    return std::string(bytes);
+    // The creator owns the device (+1); nothing keeps it past this call. The
+    // name is copied before `device` goes, on the success path and when the
+    // copy throws.
+    {
+        const OwnedObject device(MTLCreateSystemDefaultDevice());
+        std::string name = nameOf(device.get());
+        if (!name.empty()) return name;
+    }
+    // No default device where the GPU is there all the same: processes without
+    // a window server session (ssh, launchd, CI runners) and some Macs at their
+    // console. The list is ours (+1) and its devices are the list's.
+    const OwnedObject devices(MTLCopyAllDevices());
+    return nameOf(preferredListedDevice(devices.get()));
 }
 
 }  // namespace platform

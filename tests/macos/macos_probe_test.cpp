@@ -4,9 +4,11 @@
 // the pool and device released on every path out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "../../functions/platform_probes.h"
 #include "../../interface/script_interface.h"
@@ -137,6 +139,43 @@ TEST_F(MacosProbes, GraphicsNameInEveryShapeTheSystemGivesIt) {
     }
 }
 
+// Where the default device gives no name, the system's list does: its first
+// device that is not low-power, else its first. The list is asked only then,
+// and released with the devices it holds.
+TEST_F(MacosProbes, WithoutADefaultDeviceTheListNamesOne) {
+    const standin::ListedDevice integrated{"Intel Iris Plus Graphics", true};
+    const standin::ListedDevice discrete{"AMD Radeon Pro 5500M", false};
+    struct Case {
+        const char* what;
+        bool hasDevice;
+        bool hasName;
+        std::vector<standin::ListedDevice> listed;
+        std::string expected;
+        int listsCopied;
+    };
+    const Case cases[] = {
+        {"a low-power and a discrete device", false, true, {integrated, discrete}, discrete.name, 1},
+        {"only a low-power device", false, true, {integrated}, integrated.name, 1},
+        {"an empty list", false, true, {}, "", 1},
+        {"a default device with no name", true, false, {discrete}, discrete.name, 1},
+        {"a default device with a name", true, true, {discrete}, "Stand-in GPU", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        standin::reset();
+        standin::machine.hasDevice = c.hasDevice;
+        standin::machine.deviceHasName = c.hasName;
+        std::copy(c.listed.begin(), c.listed.end(), standin::machine.listed);
+        standin::machine.listedCount = static_cast<int>(c.listed.size());
+
+        EXPECT_EQ(graphicsName(), c.expected);
+        EXPECT_EQ(standin::record.listsCopied, c.listsCopied);
+        EXPECT_EQ(standin::devicesAlive(), 0);
+        EXPECT_EQ(standin::record.poolDrains, 1);
+        EXPECT_EQ(standin::record.faults, 0);
+    }
+}
+
 TEST_F(MacosProbes, GetSpecsReportsAllFourFieldsAndDrainsThePoolAfterStoringTheResult) {
     struct Case {
         const char* what;
@@ -174,14 +213,20 @@ TEST_F(MacosProbes, GetSpecsReportsAllFourFieldsAndDrainsThePoolAfterStoringTheR
 }
 
 // Fails the 1st allocation of a getSpecs call, then the 2nd, and so on until
-// the call gets through: whichever fails, the pool and the device are released
-// exactly once, the record is untouched and nothing allocated is kept.
-TEST_F(MacosProbes, HeapExhaustedAtEveryAllocationStillReleasesPoolAndDevice) {
+// the call gets through: whichever fails, the pool and the device (or the
+// device list) are released exactly once, the record is untouched and nothing
+// allocated is kept.
+namespace {
+void exhaustTheHeapAtEveryAllocation(bool namedByTheList) {
+    SCOPED_TRACE(namedByTheList ? "named by the list" : "named by the default device");
     const std::string longName(100, 'g');  // beyond the short-string buffer: the copy allocates
     int failuresAfterTheDevice = 0;
     for (long n = 1;; ++n) {
         standin::reset();
         standin::machine.deviceName = longName.c_str();
+        standin::machine.hasDevice = !namedByTheList;
+        standin::machine.listed[0] = {longName.c_str(), false};
+        standin::machine.listedCount = 1;
         ScriptValue result;
         std::memset(&result, 0xA5, sizeof result);
         const ScriptValue before = result;
@@ -196,7 +241,8 @@ TEST_F(MacosProbes, HeapExhaustedAtEveryAllocationStillReleasesPoolAndDevice) {
         EXPECT_FALSE(standin::poolOpen());
         EXPECT_EQ(standin::devicesAlive(), 0);
         // The pool opens just before the device is asked for.
-        EXPECT_EQ(standin::record.poolDrains, standin::record.devicesCreated);
+        const int asked = standin::record.devicesCreated + standin::record.listsCopied;
+        EXPECT_EQ(standin::record.poolDrains, asked);
         if (code == ES_OK) {
             const std::string report(static_cast<const char*>(result.data));
             EXPECT_NE(report.find("," + longName + ",16384"), std::string::npos) << report;
@@ -206,9 +252,15 @@ TEST_F(MacosProbes, HeapExhaustedAtEveryAllocationStillReleasesPoolAndDevice) {
         EXPECT_EQ(code, ES_OUT_OF_MEMORY);
         EXPECT_EQ(std::memcmp(&result, &before, sizeof result), 0);
         EXPECT_EQ(counts.allocations - 1, counts.releases);  // the failed one never existed
-        if (standin::record.devicesCreated == 1) ++failuresAfterTheDevice;
+        if (asked == 1) ++failuresAfterTheDevice;
         ASSERT_LT(n, 100);
     }
     // The name's copy, the joined report and the result block.
     EXPECT_GE(failuresAfterTheDevice, 3);
+}
+}  // namespace
+
+TEST_F(MacosProbes, HeapExhaustedAtEveryAllocationStillReleasesPoolAndDevice) {
+    exhaustTheHeapAtEveryAllocation(false);
+    exhaustTheHeapAtEveryAllocation(true);
 }

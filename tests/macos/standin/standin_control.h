@@ -8,6 +8,12 @@
 
 namespace standin {
 
+// A device in the list that MTLCopyAllDevices answers.
+struct ListedDevice {
+    const char* name;  // its name's UTF-8 bytes
+    bool lowPower;     // the integrated GPU of a Mac with two
+};
+
 struct Machine {
     bool sysctlFails = false;  // sysctl returns -1 and writes nothing
     std::int64_t memoryBytes = std::int64_t{16} << 30;
@@ -16,6 +22,9 @@ struct Machine {
     // The name's UTF-8 bytes (the hand-written runtime keeps at most 511);
     // null: a name that UTF-8 cannot encode, so `UTF8String` answers NULL.
     const char* deviceName = "Stand-in GPU";
+    // What MTLCopyAllDevices lists, in order; empty by default.
+    ListedDevice listed[3] = {};
+    int listedCount = 0;
 };
 
 // The arguments of the latest sysctl call, as the stand-in received them.
@@ -33,6 +42,7 @@ struct SysctlCall {
 struct Record {
     SysctlCall sysctl;
     int devicesCreated = 0;
+    int listsCopied = 0;
     bool deviceCreatedInsidePool = false;
     // Drains of the pool that was open when the device was asked for.
     int poolDrains = 0;
@@ -52,8 +62,8 @@ extern void (*onPoolRelease)();
 // Back to a machine with a named device and 16 GiB, nothing recorded.
 void reset();
 
-// What the runtime holds now; never reset, so whatever a call leaves behind
-// shows in every later test too.
+// What the runtime holds now (devices, and device lists); never reset, so
+// whatever a call leaves behind shows in every later test too.
 int devicesAlive();
 bool poolOpen();
 

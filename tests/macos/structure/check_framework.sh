@@ -171,7 +171,7 @@ binding)
   if grep -qE '^(flat-namespace|dynamic-lookup|main-executable) ' <<<"$binds"; then
     fail "flat or dynamic bindings: $(grep -E '^(flat-namespace|dynamic-lookup|main-executable) ' <<<"$binds" | tr '\n' ' ')"
   fi
-  for expected in "Metal _MTLCreateSystemDefaultDevice" "libobjc _objc_msgSend" "libobjc _objc_getClass" \
+  for expected in "Metal _MTLCreateSystemDefaultDevice" "Metal _MTLCopyAllDevices" "libobjc _objc_msgSend" "libobjc _objc_getClass" \
                   "libobjc _sel_registerName" "libSystem _sysctl" "libc++ __ZNSt3__16thread20hardware_concurrencyEv"; do
     grep -qxF "$expected" <<<"$binds" || fail "no binding '$expected'"
   done

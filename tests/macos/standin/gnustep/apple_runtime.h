@@ -15,7 +15,8 @@ extern "C" {
 // system declares it: callers cast it to the exact type of the method.
 void objc_msgSend(void);
 
-// Answered by the test device in gnustep_metal.cpp.
+// Answered by the test devices in gnustep_metal.cpp.
 id MTLCreateSystemDefaultDevice(void);
+id MTLCopyAllDevices(void);
 
 }  // extern "C"

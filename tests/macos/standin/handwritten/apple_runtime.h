@@ -8,6 +8,7 @@
 typedef struct objc_object* id;
 typedef struct objc_selector* SEL;
 typedef struct objc_class* Class;
+typedef signed char BOOL;  // as on x86-64 Macs; the runtime answers 0 or 1 in a whole register
 
 extern "C" {
 
@@ -18,5 +19,6 @@ SEL sel_registerName(const char* name);
 void objc_msgSend(void);
 
 id MTLCreateSystemDefaultDevice(void);
+id MTLCopyAllDevices(void);
 
 }  // extern "C"
