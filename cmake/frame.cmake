@@ -44,8 +44,13 @@ else()
   list(APPEND FRAME_SOURCES ${SPECS_SOURCE_DIR}/interface/exception_state_native.cpp)
 endif()
 
-# The brand's source goes with the processor, by Mach-O's names for them: the
-# CPUID walk on x86-64; on arm64, which has no CPUID, macOS's sysctl.
-set(BRAND_SOURCES_x86_64 ${SPECS_SOURCE_DIR}/functions/cpu_brand.cpp ${SPECS_SOURCE_DIR}/functions/cpuid_x86.cpp)
-set(BRAND_SOURCES_arm64 ${SPECS_SOURCE_DIR}/platform/macos/macos_brand_arm64.cpp)
-
+# The brand's source goes with the processor and the system, by Mach-O's names
+# for the processors: on x86-64 the CPUID walk (CPUID_SOURCES), which is the
+# whole of it on Windows and Linux; each macOS slice reads the kernel's text,
+# the x86-64 one under Rosetta 2 only, and arm64, which has no CPUID, always.
+set(CPUID_SOURCES ${SPECS_SOURCE_DIR}/functions/cpu_brand.cpp ${SPECS_SOURCE_DIR}/functions/cpuid_x86.cpp)
+set(BRAND_SOURCES_x86_64 ${CPUID_SOURCES} ${SPECS_SOURCE_DIR}/functions/cpuid_brand.cpp)
+set(MACOS_BRAND_SOURCES_x86_64 ${CPUID_SOURCES}
+  ${SPECS_SOURCE_DIR}/platform/macos/macos_brand_x86_64.cpp ${SPECS_SOURCE_DIR}/platform/macos/macos_kernel_brand.cpp)
+set(MACOS_BRAND_SOURCES_arm64
+  ${SPECS_SOURCE_DIR}/platform/macos/macos_brand_arm64.cpp ${SPECS_SOURCE_DIR}/platform/macos/macos_kernel_brand.cpp)

@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "platform_probes.h"
-
 namespace {
 
 constexpr std::uint32_t kHighestExtendedLeaf = 0x80000000u;
@@ -43,5 +41,3 @@ std::string cpuBrandFrom(CpuidFunction cpuid) {
     const char* text = reinterpret_cast<const char*>(buffer);
     return std::string(text, static_cast<const char*>(end) - text);
 }
-
-std::string platform::processorBrand() { return cpuBrandFrom(executeCpuid); }

@@ -1,8 +1,8 @@
 # macOS: Pellator.framework, the frame with the macOS probes, linked against
 # Metal, Foundation, CoreGraphics and libobjc, as a universal Mach-O: an
-# x86_64 slice (CPUID brand, macOS 10.15 and later) and an arm64 slice (sysctl
-# brand, macOS 11.0, the first on arm64), so that hosts running natively on
-# either processor load it. On a Mac this is the release build; on Linux
+# x86_64 slice (CPUID brand, the kernel's under Rosetta 2; macOS 10.15 and
+# later) and an arm64 slice (the kernel's brand; macOS 11.0, the first on
+# arm64), so that hosts running natively on either processor load it. On a Mac this is the release build; on Linux
 # tests/macos/structure/toolchain.cmake drives the same recipe against a
 # stand-in SDK to check the Mach-O's structure only (PELLATOR_STRUCTURE_ONLY).
 option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
@@ -40,7 +40,7 @@ set(exportedSymbols ${CMAKE_CURRENT_LIST_DIR}/exported_symbols.txt)
 # every processor; only the brand's source and the minimum system differ.
 function(add_pellator_slice target arch outputFolder)
   add_library(${target} SHARED
-    ${FRAME_SOURCES} ${BRAND_SOURCES_${arch}} platform/macos/macos_probes.cpp)
+    ${FRAME_SOURCES} ${MACOS_BRAND_SOURCES_${arch}} platform/macos/macos_probes.cpp)
   # platform/macos/system holds the apple_runtime.h that includes the SDK's headers.
   target_include_directories(${target} PRIVATE interface platform/macos/system)
   # PELLATOR_SLICE_COMPILE_OPTIONS_<arch>: what a slice needs beyond the SDK

@@ -1,5 +1,6 @@
-// Levers and record of the stand-in sysctlbyname, which answers the one name
-// the arm64 brand asks for, machdep.cpu.brand_string.
+// Levers and record of the stand-in sysctlbyname, which answers the two names
+// the brand sources ask for: machdep.cpu.brand_string, and
+// sysctl.proc_translated (whether Rosetta 2 translates the process).
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,13 @@ struct BrandString {
     int failingCall = 0;
 };
 
+// sysctl.proc_translated: -1 no such name (an Intel Mac), 0 a native
+// process, 1 a process under Rosetta 2.
+extern int procTranslated;
+
 struct SysctlbynameRecord {
+    int translationQueries = 0;
+    // Of machdep.cpu.brand_string, and any unknown name:
     int calls = 0;
     // Of the latest call.
     bool askedBrandString = false;
@@ -31,7 +38,8 @@ struct SysctlbynameRecord {
 extern BrandString brandString;
 extern SysctlbynameRecord sysctlbynameRecord;
 
-// Back to "Apple M2 Pro", answered without fault, nothing recorded.
+// Back to "Apple M2 Pro" on a native process, answered without fault,
+// nothing recorded.
 void resetBrandString();
 
 }  // namespace standin
