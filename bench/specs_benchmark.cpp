@@ -7,7 +7,8 @@
 //    interleaved blocks of calls (SPECS_BENCH_ROUNDS blocks of
 //    SPECS_BENCH_BLOCK calls a side, 30 of 3 by default); built libraries
 //    named in SPECS_BENCH_LIBRARIES (colon-separated, an earlier build say)
-//    join them;
+//    join them; and all of them against the raw Xlib/GLX sequence making the
+//    same window and context, the platform's own floor, in the same rounds;
 //  - the host's report as a whole process against `glxinfo -B`.
 // Prints Google Benchmark's table, then the ratios.
 #include <benchmark/benchmark.h>
@@ -31,6 +32,7 @@
 #include "../interface/result_block.h"
 #include "../interface/script_interface.h"
 #include "bare_glfw_sequence.h"
+#include "raw_window_sequence.h"
 
 namespace {
 
@@ -205,6 +207,7 @@ int main(int argc, char** argv) {
     std::vector<WarmSide> sides;
     sides.push_back({"getSpecs/warm", [] { return timedGetSpecs(getSpecs, ESFreeMem); }, {}});
     sides.push_back({"glfw/bare", bareGlfwSequence, {}});
+    sides.push_back({"raw/xlib-glx", rawWindowSequence, {}});
     std::vector<std::string> others;
     if (const char* list = std::getenv("SPECS_BENCH_LIBRARIES")) {
         std::istringstream paths(list);
@@ -251,6 +254,11 @@ int main(int argc, char** argv) {
         // Here the other library stands where the floor does: above 1.0, ours is faster.
         printRatio(reporter, ("getSpecs warm vs " + path).c_str(), "getSpecs/warm", "getSpecs/library:" + path,
                    "not slower (>= 1.0)");
+    }
+    printRatio(reporter, "getSpecs warm vs raw Xlib/GLX", "getSpecs/warm", "raw/xlib-glx", "");
+    printRatio(reporter, "bare GLFW vs raw Xlib/GLX", "glfw/bare", "raw/xlib-glx", "");
+    for (const std::string& path : others) {
+        printRatio(reporter, (path + " vs raw Xlib/GLX").c_str(), "getSpecs/library:" + path, "raw/xlib-glx", "");
     }
     printRatio(reporter, "getSpecs first vs bare GLFW", "getSpecs/first", "glfw/bare", "");
     printRatio(reporter, "host process vs glxinfo -B", "process/host getSpecs/iterations:20",

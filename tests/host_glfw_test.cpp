@@ -104,6 +104,13 @@ int main(int argc, char** argv) {
     glfwPollEvents();
     GLFWwindow* another = glfwCreateWindow(160, 100, "Another host window", nullptr, nullptr);
     check(another != nullptr && nativeWindowExists(another), "the host opens another window");
+    // On Windows the host's GLFW is built with the library's patches, which
+    // put key names and the joystick DLLs off until first asked for; a
+    // failed joystick start would be among the errors checked below.
+    const char* keyName = glfwGetKeyName(GLFW_KEY_A, 0);
+    check(keyName != nullptr && std::string(keyName) == "a",
+          "the host's GLFW names the A key: " + std::string(keyName != nullptr ? keyName : "(none)"));
+    glfwJoystickPresent(GLFW_JOYSTICK_1);
     check(hostErrors.empty(), "the host's GLFW reports no error:" + errorsSoFar());
 
     if (another != nullptr) glfwDestroyWindow(another);

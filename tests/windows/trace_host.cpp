@@ -1,7 +1,8 @@
 // The program behind Wine's trace tests: two getSpecs between markers on
-// standard error, then control calls of its own (XInput, DirectInput, and a
-// process DPI request). With a trace channel on, the markers show whether
-// getSpecs made such a call, and the control calls prove the channel shows it.
+// standard error, then control calls of its own (XInput and DirectInput, each
+// loaded, a process DPI request and a key translation). With a trace channel
+// on, the markers show whether getSpecs made such a call, and the control
+// calls prove the channel shows it.
 // usage: windows_trace_host DLL_PATH
 #include <windows.h>
 #include <dinput.h>
@@ -72,6 +73,10 @@ int main(int argc, char** argv) {
     // The request GLFW 3.4's init makes where the system reports a version
     // below 8.1, as Wine does here.
     SetProcessDPIAware();
+    // The key translation GLFW 3.4's init makes for every key's name.
+    BYTE keys[256] = {};
+    WCHAR text[4];
+    ToUnicode('A', MapVirtualKeyW('A', MAPVK_VK_TO_VSC), keys, text, 4, 0);
     mark("== control calls end");
     if (dinput != nullptr) FreeLibrary(dinput);
     if (xinput != nullptr) FreeLibrary(xinput);
