@@ -30,7 +30,7 @@ build_tree() {  # build_tree TREE BUILD_FOLDER
    set -e
    "$tree/scripts/build-linux" "$build/linux" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-windows" "$build/windows" -DSPECS_BUILD_TESTS=OFF
-   "$tree/scripts/build-macos" "$build/macos"
+   "$tree/scripts/build-macos" "$build/macos" -DSPECS_BUILD_TESTS=OFF
    SOURCE_DATE_EPOCH=$epoch "$tree/scripts/package" windows linux) >"$tree.log" 2>&1
 }
 one=$work/one two=$work/the/second/tree
