@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the shell tests: named equality checks and the closing tally.
 failed=0 passed=0
 check() {  # check NAME EXPECTED ACTUAL

@@ -3,7 +3,8 @@
 # dist/: what each archive holds (the DLL unsigned, without a certificate),
 # SHA256SUMS as sha256sum checks it, the same bytes from a later run, the macOS
 # structure framework refused, and a release framework (the same bundle, marked
-# as a Mac's build) packed with its links.
+# as a Mac's build) packed with its links, signed ad hoc or with an identity,
+# and notarized or refused by stand-ins for Apple's tools.
 # usage: package_test.sh ROOT
 set -u
 root=$1
@@ -55,7 +56,12 @@ check "the structure framework is refused" 1 "$(package --out "$work/mac" macos)
 check "with a reason" "yes" "$(grep -q 'structure check .*not a release' "$work/log" && echo yes || cat "$work/log")"
 mkdir "$work/bin"
 printf '#!/bin/sh\necho Darwin\n' >"$work/bin/uname"
-chmod +x "$work/bin/uname"
+# Apple's tools, standing in: codesign notes its arguments, and the notary
+# service gives the answer in NOTARY_ANSWER.
+printf '#!/bin/sh\necho "$*" >>"%s/codesign.log"\n' "$work" >"$work/bin/codesign"
+printf '#!/bin/sh\n[ "$1 $2" = "notarytool submit" ] && echo "$NOTARY_ANSWER"\n' >"$work/bin/xcrun"
+printf '#!/bin/sh\n: >"$5"\n' >"$work/bin/ditto"
+chmod +x "$work/bin/uname" "$work/bin/codesign" "$work/bin/xcrun" "$work/bin/ditto"
 check "refused on a Mac too" 1 "$(PATH=$work/bin:$PATH package --out "$work/mac")"
 check "nothing written" "" "$(ls "$work/mac")"
 
@@ -72,5 +78,27 @@ check "stored as links" \
 check "unpacked, Versions/Current links to A" "A" "$(readlink "$work/mac/$mac/Pellator.framework/Versions/Current")"
 check "the library is reached through the links" "same" \
   "$(cmp -s "$work/mac/$mac/Pellator.framework/Pellator" "$root/dist/macos/Pellator.framework/Versions/A/Pellator" && echo same)"
+signing() { sed "s|/[^ ]*/$mac/Pellator.framework|FRAMEWORK|" "$work/codesign.log"; rm -f "$work/codesign.log"; }
+check "without an identity the whole bundle is signed ad hoc, then verified" \
+  $'--force --sign - FRAMEWORK\n--verify --strict FRAMEWORK' "$(signing)"
+check "and build-info.txt says so" "signature=ad hoc notarization=none" \
+  "$(unzip -p "$work/mac/$mac.zip" "$mac/build-info.txt" | sed -n 's/^\(signature=ad hoc\|notarization=none\).*/\1/p' | xargs)"
+
+# With a Developer ID: the hardened runtime and a time stamp; notarized when
+# a profile is given, and refused unless Apple accepts it.
+identity="Developer ID Application: Test (TEAM123456)"
+mac_package() { PATH=$work/bin:$PATH package --dist "$work/dist" --out "$work/signed" macos; }
+check "a notary profile without an identity is refused" 1 "$(PELLATOR_NOTARY_PROFILE=p mac_package)"
+rm -f "$work/codesign.log"
+check "refused unless Accepted" 1 "$(PELLATOR_SIGN_IDENTITY=$identity PELLATOR_NOTARY_PROFILE=p \
+  NOTARY_ANSWER='{"id":"1d2e","message":"Processing complete","status":"Invalid"}' mac_package)"
+check "and no archive is left" "" "$(ls "$work/signed")"
+check "signed with the identity, hardened runtime, time stamp" \
+  $"--force --timestamp --options runtime --sign $identity FRAMEWORK"$'\n--verify --strict FRAMEWORK' "$(signing)"
+check "packed once Accepted" 0 "$(PELLATOR_SIGN_IDENTITY=$identity PELLATOR_NOTARY_PROFILE=p \
+  NOTARY_ANSWER='{"id":"1d2e","message":"Processing complete","status":"Accepted"}' mac_package)"
+check "build-info.txt names the identity and the submission" \
+  "signature=Developer ID ($identity), hardened runtime, time-stamped|notarization=Accepted (submission 1d2e), not stapled: Gatekeeper fetches the ticket online|" \
+  "$(unzip -p "$work/signed/$mac.zip" "$mac/build-info.txt" | grep -v '^version=' | tr '\n' '|')"
 
 finish

@@ -30,7 +30,7 @@ build_tree() {  # build_tree TREE BUILD_FOLDER
    set -e
    "$tree/scripts/build-linux" "$build/linux" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-windows" "$build/windows" -DSPECS_BUILD_TESTS=OFF
-   "$tree/scripts/build-macos" "$build/macos"
+   "$tree/scripts/build-macos" "$build/macos" -DSPECS_BUILD_TESTS=OFF
    SOURCE_DATE_EPOCH=$epoch "$tree/scripts/package" windows linux) >"$tree.log" 2>&1
 }
 one=$work/one two=$work/the/second/tree
@@ -53,6 +53,7 @@ bytes() { tail -c +$((16#$2 + 1)) "$1" | head -c $((16#$3)); }  # bytes FILE OFF
 # that objdump -p prints (PE), then each section by name.
 object_differences() {  # object_differences OBJDUMP A B
   local objdump=$1 a=$2 b=$3 name offset size other found=()
+  # shellcheck disable=SC2207 # header field names, one word each
   found+=($(diff <("$objdump" -p "$a" | tail -n +3) <("$objdump" -p "$b" | tail -n +3) |
             sed -n 's/^< \([A-Za-z][A-Za-z0-9/]*\)	.*/header:\1/p' | sort -u))
   while read -r name offset size; do
@@ -86,8 +87,9 @@ differences() {  # differences A B: "same", or what differs
 
 files=(linux/libmachinespecs.so linux/libmachinespecs.so.debug linux/specs-host
        windows/Kestrine.dll windows/Kestrine.dll.debug windows/specs-host.exe
-       release/Kestrine-$version-windows-x64.zip release/machinespecs-$version-linux-x86_64.tar.gz
+       "release/Kestrine-$version-windows-x64.zip" "release/machinespecs-$version-linux-x86_64.tar.gz"
        release/SHA256SUMS)
+# shellcheck disable=SC2207 # the framework's file names have no blanks
 files+=($(cd "$one/dist" && find macos/Pellator.framework -type f | LC_ALL=C sort))
 for file in "${files[@]}"; do
   check "$file: the same in both builds" "same" "$(differences "$one/dist/$file" "$two/dist/$file")"

@@ -2,7 +2,10 @@
 # Metal, Foundation, CoreGraphics and libobjc, as a universal Mach-O: an
 # x86_64 slice (CPUID brand, the kernel's under Rosetta 2; macOS 10.15 and
 # later) and an arm64 slice (the kernel's brand; macOS 11.0, the first on
-# arm64), so that hosts running natively on either processor load it. On a Mac this is the release build; on Linux
+# arm64), so that hosts running natively on either processor load it. Beside
+# it, specs-host for the Mac, universal too, and with SPECS_BUILD_TESTS the
+# tests a Mac runs on itself (tests/macos/native/).
+# On a Mac this is the release build; on Linux
 # tests/macos/structure/toolchain.cmake drives the same recipe against a
 # stand-in SDK to check the Mach-O's structure only (PELLATOR_STRUCTURE_ONLY).
 option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
@@ -99,6 +102,60 @@ if(PELLATOR_UNIVERSAL)
             -output $<TARGET_FILE:Pellator>.merged
     COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:Pellator>.merged $<TARGET_FILE:Pellator>
     VERBATIM)
+endif()
+
+# What a program for one processor needs, the Mac's own tools (specs-host and
+# the tests a Mac runs): the processor, its first system, and what the
+# structure build adds (PELLATOR_PROGRAM_LINK_OPTIONS: the stand-in SDK lists
+# only what the framework imports).
+function(pellator_program_for target arch)
+  set_target_properties(${target} PROPERTIES OSX_ARCHITECTURES ${arch})
+  target_compile_options(${target} PRIVATE
+    -mmacosx-version-min=${pellatorMinimumSystem_${arch}} ${PELLATOR_SLICE_COMPILE_OPTIONS_${arch}})
+  target_link_options(${target} PRIVATE
+    -mmacosx-version-min=${pellatorMinimumSystem_${arch}} ${PELLATOR_PROGRAM_LINK_OPTIONS})
+endfunction()
+
+# specs-host, as the script host loads the framework, for both processors: on
+# Apple silicon `arch -x86_64 specs-host` loads the x86_64 slice under Rosetta.
+function(add_specs_host target arch)
+  add_executable(${target} host/specs_host.cpp host/library_loader_posix.cpp)
+  target_include_directories(${target} PRIVATE interface)
+  target_compile_definitions(${target} PRIVATE HOST_LIBRARY_FILE="Pellator.framework/Pellator")
+  pellator_program_for(${target} ${arch})
+endfunction()
+add_specs_host(specs-host x86_64)
+set_target_properties(specs-host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
+if(PELLATOR_UNIVERSAL)
+  add_specs_host(specs-host-arm64 arm64)
+  set_target_properties(specs-host-arm64 PROPERTIES
+    OUTPUT_NAME specs-host RUNTIME_OUTPUT_DIRECTORY ${arm64Folder})
+  add_dependencies(specs-host specs-host-arm64)
+  set_property(TARGET specs-host APPEND PROPERTY LINK_DEPENDS ${arm64Folder}/specs-host)
+  add_custom_command(TARGET specs-host POST_BUILD
+    COMMAND ${PELLATOR_LIPO} -create $<TARGET_FILE:specs-host> ${arm64Folder}/specs-host
+            -output $<TARGET_FILE:specs-host>.merged
+    COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:specs-host>.merged $<TARGET_FILE:specs-host>
+    VERBATIM)
+endif()
+
+if(NOT PELLATOR_STRUCTURE_ONLY)
+  # The whole bundle signed ad hoc, once both slices are in, as Xcode signs a
+  # framework to run locally: the x86_64 slice has no signature of its own,
+  # and the sealed resources let codesign --verify check the bundle.
+  # scripts/package signs the packed copy again, with a Developer ID if given.
+  find_program(PELLATOR_CODESIGN codesign)
+  if(NOT PELLATOR_CODESIGN)
+    message(FATAL_ERROR "codesign signs the framework: install Xcode's command-line tools (xcode-select --install)")
+  endif()
+  add_custom_command(TARGET Pellator POST_BUILD
+    COMMAND ${PELLATOR_CODESIGN} --force --sign - ${SPECS_DIST_DIR}/Pellator.framework
+    VERBATIM)
+endif()
+
+if(SPECS_BUILD_TESTS)
+  enable_testing()
+  add_subdirectory(tests/macos/native)
 endif()
 
 if(PELLATOR_STRUCTURE_ONLY)

@@ -9,6 +9,7 @@
 set -u
 wine=$1 program=$2 dll=$3
 . "$(dirname "$0")/../check.sh"
+# shellcheck source=trace.sh
 . "$(dirname "$0")/trace.sh"
 
 run_trace +xinput,+dinput,+loaddll

@@ -35,6 +35,17 @@ set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64
 set(PELLATOR_SLICE_COMPILE_OPTIONS_arm64 "SHELL:-idirafter /usr/aarch64-linux-gnu/include")
 # A framework links with its own flags variable, not the shared-library one.
 set(CMAKE_MACOSX_FRAMEWORK_LINKER_FLAGS "-fuse-ld=lld")
+# The Mac's own programs (specs-host, the tests a Mac runs) are compiled here
+# so that a compile error on their path shows, but never run: the SDK's stubs
+# list only what the framework imports, so their other imports are left for a
+# Mac's dyld to find.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld")
+set(PELLATOR_PROGRAM_LINK_OPTIONS "LINKER:-undefined,dynamic_lookup")
+# GoogleTest for those tests: Debian's source, the version a Mac fetches.
+set(PELLATOR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder")
+# Its threads are in libSystem, as FindThreads finds on a Mac; here its probe
+# has no pthread.h to compile against.
+set(CMAKE_HAVE_LIBC_PTHREAD 1 CACHE INTERNAL "pthreads are in libSystem")
 
 # No crt or libraries to link a test executable with: probe with static libraries.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)

@@ -21,6 +21,7 @@ char *strchr(const char *s, int c);
 int strcmp(const char *a, const char *b);
 int strcoll(const char *a, const char *b);
 char *strcpy(char *to, const char *from);
+char *strdup(const char *s);
 size_t strcspn(const char *s, const char *reject);
 char *strerror(int error);
 size_t strlen(const char *s);

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Kestrine.dll on a real Windows machine, with the real loader and Windows' own
+# OpenGL: what the Linux build cross-built, run by CI's windows job in Git's
+# bash. specs-host.exe's report is checked against Windows' own answers (WMI,
+# through PowerShell), then the test programs that ctest runs under Wine run
+# here as they are. Wine's trace tests and the tests that read the files with
+# Linux tools stay with the Wine run.
+# Without a GPU driver Windows offers OpenGL 1.1 only, so the probe's 3.3
+# window fails and the graphics name is the display adapter's: the programs
+# are told so (--no-window). Tests that need an interactive desktop say so and
+# are skipped where the session has none.
+# usage: native_test.sh DIST_DIR PROGRAMS_DIR
+set -u
+dist=$1 programs=$2
+. "$(dirname "$0")/../check.sh"
+dll=$(cygpath -w "$dist/Kestrine.dll")
+version=$(sed -n 's/^version=//p' "$dist/build-info.txt" | tr -d '\r')
+wmi() { powershell.exe -NoProfile -NonInteractive -Command "$1" | tr -d '\r'; }
+run_host() { "$dist/specs-host.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# --- the host's report against Windows' own answers
+out=$(run_host getSpecs); rc=$?
+check "getSpecs exits 0" "0" "$rc"
+echo "$out"
+mapfile -t lines <<<"$out"
+report=${lines[-1]}
+brand=${report%%,*} rest=${report#*,}
+cores=${rest%%,*} rest=${rest#*,}
+memory=${rest##*,} graphics=${rest%,*}
+window=yes
+grep -qx 'Failed to create GLFW window' <<<"$out" && window=no
+
+check "brand is the processor's name as WMI has it" \
+  "$(wmi '(Get-CimInstance Win32_Processor | Select-Object -First 1).Name.Trim()')" \
+  "$(sed 's/^ *//; s/ *$//' <<<"$brand")"
+check "processors as WMI counts them" \
+  "$(wmi '(Get-CimInstance Win32_ComputerSystem).NumberOfLogicalProcessors')" "$cores"
+check "memory is WMI's total physical memory in whole MiB" \
+  "$(wmi '[math]::Floor((Get-CimInstance Win32_ComputerSystem).TotalPhysicalMemory / 1MB)')" "$memory"
+adapters=$(wmi '(Get-CimInstance Win32_VideoController).Name')
+echo "display adapters: ${adapters//$'\n'/; }"
+if [ "$window" = yes ]; then
+  # The OpenGL renderer: no other program here names it, so only its presence counts.
+  check "a graphics name from OpenGL" "yes" "$([ -n "$graphics" ] && echo yes)"
+else
+  echo "No OpenGL 3.3 window here: the graphics name comes from the display adapter."
+  check "the graphics name is a display adapter's, as WMI lists them" "yes" \
+    "$(grep -qxF -- "$graphics" <<<"$adapters" && [ -n "$graphics" ] && echo yes || echo "no: '$graphics'")"
+fi
+check "console lines in order, before the report" \
+  "CPU Type: $brand|Number of Cores: $cores|Total System Memory: ${memory}MB|" \
+  "$(printf '%s|' "${lines[@]:0:3}")"
+check "sample" "a b, edited by Tovarin" "$(run_host sample "a b")"
+
+# --- the test programs, each printing its own checks
+desktop=$(wmi '[Environment]::UserInteractive')
+program() {  # program NAME ARGS...: runs PROGRAMS_DIR/NAME.exe
+  local name=$1
+  shift
+  echo "== $name $*"
+  timeout 600 "$programs/$name.exe" "$@" | tr -d '\r'
+  check "$name $* exits 0" "0" "${PIPESTATUS[0]}"
+}
+needs_desktop() {  # needs_desktop NAME ARGS...
+  if [ "$desktop" = True ]; then program "$@"; else
+    echo "SKIP $1: this session has no interactive desktop (its window station is not visible)"; fi
+}
+mode=()
+[ "$window" = no ] && mode=(--no-window)
+program windows_dll_test "$dll" "${mode[@]}"
+program windows_host_conditions_test "$dll"
+program windows_host_conditions_test "$dll" --closed-stdout
+program windows_boundary_random_test "$dll" 1000000
+program windows_heap_exhaustion_test "$dll"
+program windows_repeat_calls "$dll" 200 1000 0,1,100,200
+resource=$("$programs/windows_version_info.exe" "$dll" | tr -d '\r')
+check "version resource as Windows reads it" "Kestrine $version" \
+  "$(sed -n 's/^ProductName=//p' <<<"$resource") $(sed -n 's/^FileVersion=//p' <<<"$resource")"
+# Windows the host shows, and focus and foreground, want a desktop to be on.
+needs_desktop windows_host_glfw_test "$dll"
+needs_desktop windows_host_state_test "$dll"
+finish
