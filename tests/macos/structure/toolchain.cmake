@@ -38,9 +38,9 @@ set(CMAKE_MACOSX_FRAMEWORK_LINKER_FLAGS "-fuse-ld=lld")
 # The Mac's own programs (specs-host, the tests a Mac runs) are compiled here
 # so that a compile error on their path shows, but never run: the SDK's stubs
 # list only what the framework imports, so their other imports are left for a
-# Mac's dyld to find.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld")
-set(PELLATOR_PROGRAM_LINK_OPTIONS "LINKER:-undefined,dynamic_lookup")
+# Mac's dyld to find. (A plain variable, unlike CMAKE_EXE_LINKER_FLAGS, so that
+# a build folder made before it takes it too.)
+set(PELLATOR_PROGRAM_LINK_OPTIONS -fuse-ld=lld "LINKER:-undefined,dynamic_lookup")
 # GoogleTest for those tests: Debian's source, the version a Mac fetches.
 set(PELLATOR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder")
 # Its threads are in libSystem, as FindThreads finds on a Mac; here its probe
