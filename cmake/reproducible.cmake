@@ -31,6 +31,13 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=${SPECS_REPRODUCIBLE_ROOT}>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=${SPECS_REPRODUCIBLE_ROOT}/build>")
 
+# A toolchain of our own in the cache folder (Windows on Arm's, from
+# scripts/setup-mingw-arm64): its headers by a fixed name, as its libraries
+# were built.
+if(MINGW_TOOLCHAIN_ROOT)
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${MINGW_TOOLCHAIN_ROOT}=/src/toolchain>")
+endif()
+
 # A folder outside the sources that the build reads headers from (a library's
 # install prefix in a cache folder), by a fixed name. Call it after the
 # project's own maps, before the targets.
