@@ -81,6 +81,12 @@ if(MINGW)
   target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
     -Wl,--major-os-version,${windowsMajor} -Wl,--minor-os-version,${windowsMinor}
     -Wl,--major-subsystem-version,${windowsMajor} -Wl,--minor-subsystem-version,${windowsMinor})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # lld 14 takes the image version (the VERSION property below) only in
+    # its COFF form.
+    target_link_options(Kestrine PRIVATE
+      -Wl,-Xlink=-version:${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+  endif()
 elseif(MSVC)
   # Not built here. link.exe also writes the subsystem version as the
   # minimum OS version.
