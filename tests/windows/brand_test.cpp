@@ -1,6 +1,7 @@
 // The processor's brand in the report and on the console, against the
-// registry's ProcessorNameString (HKLM\HARDWARE\DESCRIPTION\System\
-// CentralProcessor\0), which this test sets in Wine's prefix and restores.
+// registry's ProcessorNameString (under HKLM, the key
+// HARDWARE\DESCRIPTION\System\CentralProcessor\0), which this test sets in
+// Wine's prefix and restores.
 // ARM64 takes its brand from there: the value's UTF-8 bytes exactly, and
 // empty without one. x64 takes CPUID's: the value changes nothing.
 // usage: windows_brand_test DLL_PATH x64|arm64
