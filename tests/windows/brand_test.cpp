@@ -20,19 +20,14 @@ public:
     ProcessorName() {
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProcessorKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                         nullptr, &key_, nullptr);
-        DWORD bytes = 0;
-        if (key_ != nullptr && RegGetValueW(key_, nullptr, kName, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) == 0) {
-            saved_.resize(bytes / sizeof(wchar_t));
-            had_ = RegGetValueW(key_, nullptr, kName, RRF_RT_REG_SZ, nullptr, saved_.data(), &bytes) == 0;
-            saved_.resize(saved_.find(L'\0'));
-        }
+        wchar_t text[256];
+        DWORD bytes = sizeof text;
+        had_ = key_ != nullptr && RegGetValueW(key_, nullptr, kName, RRF_RT_REG_SZ, nullptr, text, &bytes) == 0;
+        if (had_) saved_ = text;
     }
     ~ProcessorName() {
-        if (had_) {
-            set(saved_);
-        } else {
-            remove();
-        }
+        if (had_) set(saved_);
+        if (!had_) RegDeleteValueW(key_, kName);
         if (key_ != nullptr) RegCloseKey(key_);
     }
     ProcessorName(const ProcessorName&) = delete;
