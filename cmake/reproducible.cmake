@@ -8,10 +8,18 @@
 # reads neither): they go to LIBRARY.debug beside it in the dist folder, which
 # the library names in .gnu_debuglink with a checksum, so gdb and addr2line
 # find it for a crash address. (GNU binutils; SPECS_PE_REWRITE is set below.)
+# llvm's objcopy (Windows on Arm) cannot keep only the debug sections of a PE
+# image (its output does not read back): there the debug file is the whole
+# image as linked, which addr2line and gdb read the same way.
 function(specs_debug_file_apart target)
   set(library $<TARGET_FILE_NAME:${target}>)
+  if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(keepDebug ${CMAKE_COMMAND} -E copy ${library} ${library}.debug)
+  else()
+    set(keepDebug ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug)
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug
+    COMMAND ${keepDebug}
     COMMAND ${SPECS_PE_REWRITE} ${CMAKE_STRIP} --strip-all ${library}
     COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --add-gnu-debuglink=${library}.debug ${library}
     WORKING_DIRECTORY ${SPECS_DIST_DIR}
@@ -30,6 +38,13 @@ set(SPECS_REPRODUCIBLE_ROOT /src/${PROJECT_NAME})
 add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=${SPECS_REPRODUCIBLE_ROOT}>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=${SPECS_REPRODUCIBLE_ROOT}/build>")
+
+# A toolchain of our own in the cache folder (Windows on Arm's, from
+# scripts/setup-mingw-arm64): its headers by a fixed name, as its libraries
+# were built.
+if(MINGW_TOOLCHAIN_ROOT)
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${MINGW_TOOLCHAIN_ROOT}=/src/toolchain>")
+endif()
 
 # A folder outside the sources that the build reads headers from (a library's
 # install prefix in a cache folder), by a fixed name. Call it after the

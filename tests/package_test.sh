@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/package over the deliverables that ./scripts/test has just built into
-# dist/: what each archive holds (the DLL unsigned, without a certificate),
+# dist/: what each archive holds (the DLLs unsigned, without a certificate),
 # SHA256SUMS as sha256sum checks it, the same bytes from a later run, the macOS
 # structure framework refused, and a release framework (the same bundle, marked
 # as a Mac's build) packed with its links, signed ad hoc or with an identity,
@@ -16,19 +16,23 @@ trap 'rm -rf "$work"' EXIT
 package() { "$root/scripts/package" "$@" >"$work/log" 2>&1; echo $?; }
 listing() { LC_ALL=C sort | tr '\n' ' '; }
 
-# --- Windows and Linux
-win=Kestrine-$version-windows-x64 lin=machinespecs-$version-linux-x86_64
-check "windows and linux packaged" 0 "$(package --out "$work/out" windows linux)"
+# --- Windows (x64 and ARM64) and Linux
+win=Kestrine-$version-windows-x64 arm=Kestrine-$version-windows-arm64 lin=machinespecs-$version-linux-x86_64
+check "windows, windows-arm64 and linux packaged" 0 "$(package --out "$work/out" windows windows-arm64 linux)"
 cat "$work/log"
-check "the zip holds exactly" \
-  "$win/ $win/Kestrine.dll $win/Kestrine.dll.debug $win/LICENSE.txt $win/README.txt $win/build-info.txt " \
-  "$(unzip -Z1 "$work/out/$win.zip" | listing)"
+for zip in "$win" "$arm"; do
+  check "$zip.zip holds exactly" \
+    "$zip/ $zip/Kestrine.dll $zip/Kestrine.dll.debug $zip/LICENSE.txt $zip/README.txt $zip/build-info.txt " \
+    "$(unzip -Z1 "$work/out/$zip.zip" | listing)"
+done
 check "the tarball holds exactly" \
   "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
   "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
 for file in Kestrine.dll Kestrine.dll.debug; do
   check "the zipped $file is the built one" "same" \
     "$(unzip -p "$work/out/$win.zip" "$win/$file" | cmp -s - "$root/dist/windows/$file" && echo same)"
+  check "the ARM64 zip's $file is the ARM64 build's" "same" \
+    "$(unzip -p "$work/out/$arm.zip" "$arm/$file" | cmp -s - "$root/dist/windows-arm64/$file" && echo same)"
 done
 for file in libmachinespecs.so libmachinespecs.so.debug; do
   check "the tarball's $file is the built one" "same" \
@@ -41,13 +45,17 @@ readme=$(unzip -p "$work/out/$win.zip" "$win/README.txt")
 check "the README names the version, no placeholder left" "yes 0" \
   "$(grep -q "^Kestrine $version for Windows" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"
 check "the README's lines end in CR LF for Notepad" "0" "$(grep -vc $'\r$' <<<"$readme")"
-check "SHA256SUMS names both archives" "$win.zip $lin.tar.gz " \
+readme=$(unzip -p "$work/out/$arm.zip" "$arm/README.txt" | tr -d '\r')
+check "the ARM64 README names its hosts and sends x64 ones to the x64 archive" "yes yes 0" \
+  "$(grep -q "^Kestrine $version for Windows on Arm, ARM64" <<<"$readme" && echo yes) $(
+     grep -q "Kestrine-$version-windows-x64.zip" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"
+check "SHA256SUMS names the three archives" "$arm.zip $win.zip $lin.tar.gz " \
   "$(awk '{print $2}' "$work/out/SHA256SUMS" | listing)"
 check "sha256sum -c accepts SHA256SUMS" "ok" \
   "$(cd "$work/out" && sha256sum --quiet -c SHA256SUMS && echo ok)"
 # Past zip's two-second time step: a time taken from the clock would differ.
 sleep 2
-package --out "$work/again" windows linux >/dev/null
+package --out "$work/again" windows windows-arm64 linux >/dev/null
 check "a later run gives the same bytes" "$(cat "$work/out/SHA256SUMS")" "$(cat "$work/again/SHA256SUMS")"
 
 # --- macOS: the structure framework built here is no release, on a Mac or not

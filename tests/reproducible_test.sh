@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Two builds of ROOT's files as they are now (tracked and new), from folders of
 # different names and depths, one after the other, each with its own GLFW cache,
-# give the same bytes: the Linux and Windows deliverables with their debug files, the
-# structure-built Pellator, the release archives and SHA256SUMS. A file that
+# give the same bytes: the Linux and Windows (x64 and ARM64) deliverables with
+# their debug files, the structure-built Pellator, the release archives and
+# SHA256SUMS. The Windows on Arm toolchain is built once (scripts/setup-mingw-arm64)
+# and copied into each tree's cache, so each build reads it from a folder of
+# its own. A file that
 # differs is named with what differs in it: header fields and sections (objdump),
 # archive members, or diffoscope's report where it is installed.
 # usage: reproducible_test.sh ROOT
 set -u
 root=$(cd "$1" && pwd)
 . "$(dirname "$0")/check.sh"
-"$root/scripts/install-packages" linux windows macos package
+"$root/scripts/install-packages" linux windows windows-arm64 macos package
+toolchain=$("$root/scripts/setup-mingw-arm64" 2>/dev/null)
 SECONDS=0
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
 # The copies have no history: both take the time of ROOT's last commit.
@@ -28,10 +32,13 @@ build_tree() {  # build_tree TREE BUILD_FOLDER
   (unset SOURCE_DATE_EPOCH KESTRINE_SIGN_PKCS12
    export SPECS_CACHE_DIR=$tree/.cache
    set -e
+   mkdir -p "$SPECS_CACHE_DIR/windows-arm64"
+   cp -a "$toolchain" "$SPECS_CACHE_DIR/windows-arm64/"
    "$tree/scripts/build-linux" "$build/linux" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-windows" "$build/windows" -DSPECS_BUILD_TESTS=OFF
+   "$tree/scripts/build-windows" --arm64 "$build/windows-arm64" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-macos" "$build/macos" -DSPECS_BUILD_TESTS=OFF
-   SOURCE_DATE_EPOCH=$epoch "$tree/scripts/package" windows linux) >"$tree.log" 2>&1
+   SOURCE_DATE_EPOCH=$epoch "$tree/scripts/package" windows windows-arm64 linux) >"$tree.log" 2>&1
 }
 one=$work/one two=$work/the/second/tree
 for tree in "$one" "$two"; do
@@ -64,6 +71,9 @@ object_differences() {  # object_differences OBJDUMP A B
   echo "${found[*]}"
 }
 
+# A PE file's machine field in hex (8664 for x64, aa64 for ARM64).
+pe_machine() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
+
 differences() {  # differences A B: "same", or what differs
   local a=$1 b=$2 member
   [ -f "$a" ] && [ -f "$b" ] || { echo "missing"; return; }
@@ -71,7 +81,10 @@ differences() {  # differences A B: "same", or what differs
   if command -v diffoscope >/dev/null; then diffoscope --text - "$a" "$b" | head -n 60 >&2; fi
   case $(head -c 4 "$a" | od -An -tx1 | tr -d ' ') in
     7f454c46) echo "differs: $(object_differences objdump "$a" "$b")" ;;
-    4d5a*) echo "differs: $(object_differences x86_64-w64-mingw32-objdump "$a" "$b")" ;;
+    4d5a*) if [ "$(pe_machine "$a")" = aa64 ]; then  # GNU's objdump reads no ARM64 PE
+             echo "differs: $(cmp -l "$a" "$b" | wc -l) bytes; header: $(diff <(llvm-readobj-14 --file-headers "$a") \
+               <(llvm-readobj-14 --file-headers "$b") | grep '^<' | tr -s ' ' | head -n 4 | paste -sd' ')"
+           else echo "differs: $(object_differences x86_64-w64-mingw32-objdump "$a" "$b")"; fi ;;
     504b0304)
       echo "differs in members: $(for member in $(unzip -Z1 "$a"); do
         cmp -s <(unzip -p "$a" "$member") <(unzip -p "$b" "$member" 2>/dev/null) || printf '%s ' "$member"
@@ -87,7 +100,9 @@ differences() {  # differences A B: "same", or what differs
 
 files=(linux/libmachinespecs.so linux/libmachinespecs.so.debug linux/specs-host
        windows/Kestrine.dll windows/Kestrine.dll.debug windows/specs-host.exe
-       "release/Kestrine-$version-windows-x64.zip" "release/machinespecs-$version-linux-x86_64.tar.gz"
+       windows-arm64/Kestrine.dll windows-arm64/Kestrine.dll.debug windows-arm64/specs-host.exe
+       "release/Kestrine-$version-windows-x64.zip" "release/Kestrine-$version-windows-arm64.zip"
+       "release/machinespecs-$version-linux-x86_64.tar.gz"
        release/SHA256SUMS)
 # shellcheck disable=SC2207 # the framework's file names have no blanks
 files+=($(cd "$one/dist" && find macos/Pellator.framework -type f | LC_ALL=C sort))

@@ -1,5 +1,6 @@
-# Windows x64 build: Kestrine.dll with the Windows probes, and the command-line
-# host as specs-host.exe. Both land in dist/windows/ and import system DLLs only.
+# Windows build, x64 or ARM64 by the toolchain: Kestrine.dll with the Windows
+# probes, and the command-line host as specs-host.exe. Both land in
+# dist/windows/ (ARM64: dist/windows-arm64/) and import system DLLs only.
 find_package(glfw3 3.3 REQUIRED)  # static: a mingw build or glfw3.lib with MSVC
 include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
 if(MINGW)
@@ -7,11 +8,30 @@ if(MINGW)
   specs_reproducible_prefix(${glfwPrefix} glfw-${glfw3_VERSION})
 endif()
 
-set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/windows CACHE PATH "Where the built library and host land")
+# What differs by processor. x64: Windows Vista (6.0) is the oldest Windows the
+# DLL is for, and the brand is CPUID's. ARM64: Windows 10, the first Windows on
+# ARM64, and, as ARM64 has no CPUID for programs, the processor's name that
+# Windows keeps in the registry.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(ARM64|aarch64)$")
+  set(KESTRINE_ARCHITECTURE arm64)
+  set(KESTRINE_BRAND_SOURCES platform/windows/windows_brand_arm64.cpp)
+  set(KESTRINE_MINIMUM_WINDOWS 10 0 0x0A00)
+  set(distFolder windows-arm64)
+else()
+  set(KESTRINE_ARCHITECTURE x64)
+  set(KESTRINE_BRAND_SOURCES ${BRAND_SOURCES_x86_64})
+  set(KESTRINE_MINIMUM_WINDOWS 6 0 0x0600)
+  set(distFolder windows)
+endif()
+list(GET KESTRINE_MINIMUM_WINDOWS 0 windowsMajor)
+list(GET KESTRINE_MINIMUM_WINDOWS 1 windowsMinor)
+list(GET KESTRINE_MINIMUM_WINDOWS 2 windowsHex)
 
-# Windows Vista (6.0) is the oldest Windows the deliverables are for: its
-# headers then hide anything newer, so nothing later is called unchecked.
-add_compile_definitions(_WIN32_WINNT=0x0600 WINVER=0x0600)
+set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${distFolder} CACHE PATH "Where the built library and host land")
+
+# The headers then hide anything newer than the oldest Windows the DLL is for,
+# so nothing later is called unchecked.
+add_compile_definitions(_WIN32_WINNT=${windowsHex} WINVER=${windowsHex})
 
 # The version resource, from the project's version (FILEVERSION wants four
 # numbers; parts the project leaves out are 0).
@@ -28,10 +48,13 @@ string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
 configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
 
 # Nothing from the compiler's runtime may be needed beside the DLL: libstdc++
-# and libgcc go in statically with GNU, the static CRT with MSVC.
+# and libgcc go in statically with GNU, libc++, libunwind and compiler-rt with
+# clang for mingw, the static CRT with MSVC. (The C runtime is the system's.)
 function(specs_static_runtime target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  elseif(MINGW)
+    target_link_options(${target} PRIVATE -static)
   elseif(MSVC)
     set_target_properties(${target} PROPERTIES
       MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
@@ -40,7 +63,7 @@ endfunction()
 
 add_library(Kestrine SHARED
   ${FRAME_SOURCES}
-  ${BRAND_SOURCES_x86_64}
+  ${KESTRINE_BRAND_SOURCES}
   platform/windows/windows_probes.cpp
   platform/glfw/glfw_renderer.cpp
   platform/glfw/glfw_section_win32.cpp
@@ -51,17 +74,23 @@ target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)
 # GLFW's static library leaves gdi32 to its user; opengl32 is for glGetString.
 target_link_libraries(Kestrine PRIVATE glfw opengl32 gdi32)
-# The PE header: Windows 6.0 as the minimum OS and subsystem version. (The
-# image version is the VERSION property below.)
+# The PE header: that oldest Windows as the minimum OS and subsystem version.
+# (The image version is the VERSION property below.)
 if(MINGW)
   # The .def file names the exports; keep the linker from adding any others.
   target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
-    -Wl,--major-os-version,6 -Wl,--minor-os-version,0
-    -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
+    -Wl,--major-os-version,${windowsMajor} -Wl,--minor-os-version,${windowsMinor}
+    -Wl,--major-subsystem-version,${windowsMajor} -Wl,--minor-subsystem-version,${windowsMinor})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # lld 14 takes the image version (the VERSION property below) only in
+    # its COFF form.
+    target_link_options(Kestrine PRIVATE
+      -Wl,-Xlink=-version:${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+  endif()
 elseif(MSVC)
   # Not built here. link.exe also writes the subsystem version as the
   # minimum OS version.
-  target_link_options(Kestrine PRIVATE /SUBSYSTEM:WINDOWS,6.00)
+  target_link_options(Kestrine PRIVATE /SUBSYSTEM:WINDOWS,${windowsMajor}.0${windowsMinor})
 endif()
 specs_static_runtime(Kestrine)
 set_target_properties(Kestrine PROPERTIES

@@ -1,20 +1,24 @@
-// Where mingw's C++ runtime finds a thread's exception state: in the script
-// function call that is running on the thread.
+// Where the DLL's C++ runtime finds a thread's exception state: in the script
+// function call that is running on the thread. Both runtimes the DLL is built
+// with, GCC's libstdc++ (x64) and LLVM's libc++abi (ARM64), would take it from
+// the heap.
 //
 // The runtime keeps that state (the C++ ABI's __cxa_eh_globals: the stack of
-// caught exceptions and the count of uncaught ones) in emulated thread-local
-// storage, which takes two blocks from the heap the first time a thread
-// throws and calls abort() when the heap refuses them. A thread whose first
-// call met an exhausted heap would end, or hang, the host. The two ABI
-// functions that find the state are defined here instead, so the runtime's
-// own (and emulated TLS with them) are not linked in: every exception in the
-// DLL is thrown and caught inside one script function call, so the state
-// lives in the call (CallExceptionState), found through a Win32 TLS slot, and
-// is empty whenever a call begins and ends. Nothing comes from the heap and
-// nothing is kept for a thread between calls.
+// caught exceptions and the count of uncaught ones) per thread, made the first
+// time a thread throws. mingw's libstdc++ keeps it in emulated thread-local
+// storage, which takes two blocks from the heap and calls abort() when the
+// heap refuses them: a thread whose first call met an exhausted heap would
+// end, or hang, the host. libc++abi takes it from the heap, or from a 512-byte
+// reserve it shares with the exceptions themselves, and keeps it for the
+// thread's life in a fiber-local slot whose clean-up lives in the DLL and is
+// never given back: a thread of the host's that outlives the DLL would call
+// into the unloaded DLL when it ends. The two ABI functions that find the
+// state are defined here instead, so the runtime's own are not linked in:
+// every exception in the DLL is thrown and caught inside one script function
+// call, so the state lives in the call (CallExceptionState), found through a
+// Win32 TLS slot, and is empty whenever a call begins and ends. Nothing comes
+// from the heap and nothing is kept for a thread between calls.
 #include <windows.h>
-
-#include <cxxabi.h>
 
 #include <atomic>
 
@@ -22,8 +26,10 @@
 
 namespace {
 
-// The ABI's __cxa_eh_globals on x86-64 (no ARM EHABI member): what the
-// runtime reads and writes through the pointer it is given.
+// The ABI's __cxa_eh_globals as both runtimes lay it out on x86-64 and AArch64
+// (only 32-bit ARM's EHABI adds a member): what the runtime reads and writes
+// through the pointer it is given. Neither runtime's header is included: each
+// declares the two functions with a type of its own, or not at all.
 struct EhGlobals {
     void* caughtExceptions;
     unsigned int uncaughtExceptions;
@@ -72,13 +78,11 @@ EhGlobals* runningRecord() noexcept {
 
 }  // namespace
 
-extern "C" __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals() noexcept {
-    return reinterpret_cast<__cxa_eh_globals*>(runningRecord());
-}
+// The runtime's names for them. (libc++abi's __cxa_get_globals_fast may answer
+// null for a thread that has thrown nothing; this one never does.)
+extern "C" EhGlobals* __cxa_get_globals() noexcept { return runningRecord(); }
 
-extern "C" __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals_fast() noexcept {
-    return reinterpret_cast<__cxa_eh_globals*>(runningRecord());
-}
+extern "C" EhGlobals* __cxa_get_globals_fast() noexcept { return runningRecord(); }
 
 CallExceptionState::CallExceptionState() noexcept {
     const DWORD slot = recordSlot.take();

@@ -104,7 +104,7 @@ inline std::string takeText(const Library& dll, const RawRecord& result) {
 }
 
 // Captures file descriptor 1, which the DLL's std::cout reaches through
-// msvcrt's stdout, for as long as the object lives.
+// the C runtime's stdout (msvcrt's or UCRT's), for as long as the object lives.
 class CapturedOutput {
 public:
     CapturedOutput() {
@@ -191,8 +191,9 @@ inline int threadsOfThisProcess() {
     return count;
 }
 
-// Points the DLL's import of `function` at `replacement` until the object
-// goes; the DLL's own code runs unchanged.
+// Points the DLL's import of `function` (from `fromDll`, or from whichever DLL
+// it is imported: msvcrt.dll or UCRT's api-ms-win-crt-*.dll) at `replacement`
+// until the object goes; the DLL's own code runs unchanged.
 class PatchedImport {
 public:
     PatchedImport(HMODULE module, const char* fromDll, const char* function, void* replacement) {
@@ -204,7 +205,9 @@ public:
         if (imports.VirtualAddress == 0) return;
         for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
              entry->Name != 0; ++entry) {
-            if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), fromDll) != 0) continue;
+            if (fromDll != nullptr && lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), fromDll) != 0) {
+                continue;
+            }
             auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
             auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
             for (; names->u1.AddressOfData != 0; ++names, ++slots) {
@@ -226,6 +229,8 @@ public:
     PatchedImport& operator=(const PatchedImport&) = delete;
 
     bool applied() const { return slot_ != nullptr; }
+    // The function the import was bound to.
+    void* original() const { return reinterpret_cast<void*>(original_); }
 
 private:
     void write(ULONG_PTR value) {

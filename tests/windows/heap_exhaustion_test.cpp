@@ -1,5 +1,7 @@
 // Kestrine.dll with its heap running out, under Wine. The DLL's own imports of
-// msvcrt's malloc, calloc, realloc and free are routed through counters here,
+// the C runtime's malloc, calloc, realloc and free (msvcrt's on x64, UCRT's on
+// ARM64, where libc++abi also takes its exceptions from _aligned_malloc) are
+// routed through counters here,
 // so the DLL's code (ours, the C++ runtime linked into it, GLFW) allocates
 // exactly as it would from the real heap, until the Nth allocation of a call:
 // from there on every allocation fails, as on an exhausted heap, or that one
@@ -21,6 +23,7 @@ using Malloc = void*(__cdecl*)(std::size_t);
 using Calloc = void*(__cdecl*)(std::size_t, std::size_t);
 using Realloc = void*(__cdecl*)(void*, std::size_t);
 using Free = void(__cdecl*)(void*);
+using AlignedMalloc = void*(__cdecl*)(std::size_t, std::size_t);
 
 // An SRW lock held for a scope.
 class Held {
@@ -40,6 +43,8 @@ struct Heap {
     Calloc calloc = nullptr;
     Realloc realloc = nullptr;
     Free free = nullptr;
+    AlignedMalloc alignedMalloc = nullptr;
+    Free alignedFree = nullptr;
 
     SRWLOCK lock = SRWLOCK_INIT;  // GLFW or Wine may call back on another thread
     long allocations = 0;  // asked of the heap since the count began
@@ -111,6 +116,18 @@ void __cdecl countedFree(void* block) {
     heap.free(block);
 }
 
+void* __cdecl countedAlignedMalloc(std::size_t size, std::size_t alignment) {
+    if (heap.refuse()) return nullptr;
+    void* block = heap.alignedMalloc(size, alignment);
+    heap.made(block, size);
+    return block;
+}
+
+void __cdecl countedAlignedFree(void* block) {
+    heap.gone(block);
+    heap.alignedFree(block);
+}
+
 // abort() inside the DLL names where it was called from and ends the test,
 // rather than leaving Wine to hang over the dying process.
 void __cdecl reportedAbort() {
@@ -128,24 +145,31 @@ void __cdecl reportedAbort() {
 class CountedHeap {
 public:
     explicit CountedHeap(HMODULE dll) {
-        HMODULE crt = GetModuleHandleA("msvcrt.dll");
-        heap.malloc = reinterpret_cast<Malloc>(reinterpret_cast<void*>(GetProcAddress(crt, "malloc")));
-        heap.calloc = reinterpret_cast<Calloc>(reinterpret_cast<void*>(GetProcAddress(crt, "calloc")));
-        heap.realloc = reinterpret_cast<Realloc>(reinterpret_cast<void*>(GetProcAddress(crt, "realloc")));
-        heap.free = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(crt, "free")));
+        // Each counter calls the function that the DLL's import was bound to.
         const struct {
             const char* name;
             void* counter;
-        } imports[] = {{"malloc", reinterpret_cast<void*>(&countedMalloc)},
-                       {"calloc", reinterpret_cast<void*>(&countedCalloc)},
-                       {"realloc", reinterpret_cast<void*>(&countedRealloc)},
-                       {"free", reinterpret_cast<void*>(&countedFree)},
-                       {"abort", reinterpret_cast<void*>(&reportedAbort)}};
+            void** real;
+            bool required;
+        } imports[] = {{"malloc", reinterpret_cast<void*>(&countedMalloc), reinterpret_cast<void**>(&heap.malloc), true},
+                       {"calloc", reinterpret_cast<void*>(&countedCalloc), reinterpret_cast<void**>(&heap.calloc), true},
+                       {"realloc", reinterpret_cast<void*>(&countedRealloc), reinterpret_cast<void**>(&heap.realloc), true},
+                       {"free", reinterpret_cast<void*>(&countedFree), reinterpret_cast<void**>(&heap.free), true},
+                       {"_aligned_malloc", reinterpret_cast<void*>(&countedAlignedMalloc),
+                        reinterpret_cast<void**>(&heap.alignedMalloc), false},
+                       {"_aligned_free", reinterpret_cast<void*>(&countedAlignedFree),
+                        reinterpret_cast<void**>(&heap.alignedFree), false},
+                       {"abort", reinterpret_cast<void*>(&reportedAbort), nullptr, true}};
         for (const auto& import : imports) {
-            patches_.push_back(std::make_unique<PatchedImport>(dll, "msvcrt.dll", import.name, import.counter));
-            check(patches_.back()->applied(), std::string("Kestrine.dll imports ") + import.name +
-                                                  " from msvcrt.dll");
+            auto patch = std::make_unique<PatchedImport>(dll, nullptr, import.name, import.counter);
+            if (import.real != nullptr) *import.real = patch->original();
+            if (import.required || patch->applied()) {
+                check(patch->applied(), std::string("Kestrine.dll imports ") + import.name + " from the C runtime");
+            }
+            patches_.push_back(std::move(patch));
         }
+        check((heap.alignedMalloc == nullptr) == (heap.alignedFree == nullptr),
+              "_aligned_malloc and _aligned_free imported together");
     }
     CountedHeap(const CountedHeap&) = delete;
     CountedHeap& operator=(const CountedHeap&) = delete;

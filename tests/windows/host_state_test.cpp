@@ -45,7 +45,12 @@ struct HostWindow {
         SetForegroundWindow(window);
         SetActiveWindow(window);
         SetFocus(window);
-        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+        // Wine hands foreground to the window once the X server has answered,
+        // which under qemu (ARM64) can take longer than one look at the queue.
+        for (int waited = 0; waited == 0 || (GetForegroundWindow() != window && waited < 100); ++waited) {
+            if (waited > 0) Sleep(50);
+            for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+        }
     }
     ~HostWindow() {
         wglMakeCurrent(nullptr, nullptr);

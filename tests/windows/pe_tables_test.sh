@@ -1,29 +1,32 @@
 #!/usr/bin/env bash
 # The PE tables a Windows loader reads: Kestrine.dll exports exactly the six
 # undecorated entry points, and every program imports only DLLs that come with
-# Windows itself (no libstdc++, libgcc, winpthread or GLFW beside them).
+# Windows itself (no libstdc++, libgcc, winpthread, libc++ or GLFW beside them).
+# OBJDUMP is GNU's (x64) or llvm's (ARM64).
 # usage: pe_tables_test.sh OBJDUMP DLL EXE...
 set -u
 objdump=$1 dll=$2
 shift 2
 . "$(dirname "$0")/../check.sh"
 
-# The name table sits between "[Ordinal/Name Pointer] Table" and the next blank line.
-exports=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next}
-  on && NF == 0 {on = 0} on {print $NF}' | sort | tr '\n' ' ')
+table=$("$objdump" -p "$dll" | awk -f "$(dirname "$0")/pe_exports.awk")
+exports=$(awk '$1 != "dll" {print $2}' <<<"$table" | sort | tr '\n' ' ')
 check "exactly six undecorated exports" "ESFreeMem ESGetVersion ESInitialize ESTerminate getSpecs sample " "$exports"
-check "no export by ordinal only" "6" \
-  "$("$objdump" -p "$dll" | grep -c '^\s*\[ *[0-9]*\] +base\[')"
-check "export table names the DLL Kestrine.dll" "Kestrine.dll" \
-  "$("$objdump" -p "$dll" | awk '/^Name / {print $NF; exit}')"
+check "no export by ordinal only" "6" "$(awk '$1 != "dll" && $2 != "-"' <<<"$table" | wc -l)"
+check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dll" {print $2}' <<<"$table")"
 
+# The C runtime is the system's: msvcrt.dll (x64), or UCRT through its API
+# sets (ARM64), part of Windows since Windows 10.
 system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll opengl32.dll msvcrt.dll advapi32.dll "
+ucrt_sets=" heap runtime stdio string convert locale time multibyte environment utility math filesystem private "
 for file in "$dll" "$@"; do
   imports=$("$objdump" -p "$file" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
   check "$(basename "$file") imports something" "yes" "$([ -n "$imports" ] && echo yes || echo no)"
   for name in $imports; do
+    set_name=${name#api-ms-win-crt-}
     check "$(basename "$file") imports $name, a system DLL" "yes" \
-      "$([[ $system_dlls == *" $name "* ]] && echo yes || echo no)"
+      "$([[ $system_dlls == *" $name "* || ( $name =~ ^api-ms-win-crt-[a-z]+-l1-1-0\.dll$ &&
+              $ucrt_sets == *" ${set_name%%-*} "* ) ]] && echo yes || echo no)"
   done
 done
 

@@ -3,10 +3,11 @@
 # information went: the PE header's versions (objdump), the version resource as
 # Windows reads it (version.dll under Wine), no debug sections or symbols in the
 # DLL, and a debug file beside it that the DLL's .gnu_debuglink names and that
-# turns the exports' addresses back into their names (addr2line).
-# usage: release_dll_test.sh OBJDUMP ADDR2LINE WINE VERSION_INFO_EXE DLL DLL_WINDOWS_PATH VERSION
+# turns the exports' addresses back into their names (addr2line). OBJDUMP and
+# ADDR2LINE are GNU's (x64) or llvm's (ARM64); MINIMUM_WINDOWS is 6.0 or 10.0.
+# usage: release_dll_test.sh OBJDUMP ADDR2LINE WINE VERSION_INFO_EXE DLL DLL_WINDOWS_PATH VERSION MINIMUM_WINDOWS
 set -u
-objdump=$1 addr2line=$2 wine=$3 version_info=$4 dll=$5 dll_windows=$6 version=$7
+objdump=$1 addr2line=$2 wine=$3 version_info=$4 dll=$5 dll_windows=$6 version=$7 minimum_windows=$8
 debug_file=$dll.debug
 . "$(dirname "$0")/../check.sh"
 
@@ -15,8 +16,8 @@ IFS=. read -r major minor patch tweak <<<"$version"
 quad=$major.${minor:-0}.${patch:-0}.${tweak:-0}
 
 # --- PE header
-check "minimum Windows version" "6.0" "$(header MajorOSystemVersion).$(header MinorOSystemVersion)"
-check "subsystem version" "6.0" "$(header MajorSubsystemVersion).$(header MinorSubsystemVersion)"
+check "minimum Windows version" "$minimum_windows" "$(header MajorOSystemVersion).$(header MinorOSystemVersion)"
+check "subsystem version" "$minimum_windows" "$(header MajorSubsystemVersion).$(header MinorSubsystemVersion)"
 check "image version is the project's major.minor" "$major.${minor:-0}" \
   "$(header MajorImageVersion).$(header MinorImageVersion)"
 
@@ -39,23 +40,23 @@ check "LegalCopyright is a copyright line" "yes" \
 # --- debug information apart
 check "no debug sections in the DLL" "" \
   "$("$objdump" -h "$dll" | awk '$2 ~ /^\.debug_/ {printf "%s ", $2}')"
-check "no symbol table in the DLL" "no symbols" "$("$objdump" -t "$dll" | sed -n '/^SYMBOL TABLE:/{n;p;}')"
+# (GNU's objdump says "no symbols", llvm's nothing.)
+check "no symbol table in the DLL" "" \
+  "$("$objdump" -t "$dll" | sed -n '/^SYMBOL TABLE:/,$p' | sed '1d; /^no symbols$/d; /^$/d')"
+# .gnu_debuglink: the file's name, a NUL, padding and a checksum, from the
+# section's hex dump.
+debuglink=$("$objdump" -s -j .gnu_debuglink "$dll" |
+  awk '$1 ~ /^[0-9a-f]+$/ && NF > 1 {for (i = 2; i <= 5 && $i ~ /^([0-9a-f][0-9a-f])+$/; i++) printf "%s", $i}' |
+  sed 's/../\\x&/g')
 check "the DLL's debug link names Kestrine.dll.debug" "Kestrine.dll.debug" \
-  "$("$objdump" --dwarf=links "$dll" | sed -n 's/^ *Separate debug info file: //p')"
+  "$(printf '%b' "$debuglink" | tr '\0' '\n' | head -n1)"
 check "the debug file holds DWARF line tables" "yes" \
   "$("$objdump" -h "$debug_file" | grep -q ' \.debug_line ' && echo yes || echo no)"
 
 # Each export's address as a crash report gives it (image base + the export's
 # RVA, from the released DLL) names that export in the debug file.
 image_base=$(header ImageBase)
-exports=$("$objdump" -p "$dll" | awk '
-  /^Export Address Table -- / {table = "rva"; next}
-  /\[Ordinal\/Name Pointer\] Table/ {table = "name"; next}
-  NF == 0 {table = ""}
-  table != "" {gsub(/[][]/, " ")}
-  table == "rva" {rva[$1] = $4}
-  table == "name" {name[$1] = $2}
-  END {for (i in name) print name[i], rva[i]}' | sort)
+exports=$("$objdump" -p "$dll" | awk -f "$(dirname "$0")/pe_exports.awk" | awk '$1 != "dll" {print $2, $1}' | sort)
 names=() addresses=()
 while read -r name rva; do
   names+=("$name")
@@ -80,8 +81,11 @@ check "the DLL beside its debug file names getSpecs" "getSpecs" \
 alone=$(mktemp -d)
 trap 'rm -rf "$alone"' EXIT
 cp "$dll" "$alone/"
-check "the DLL alone names nothing" "??" \
-  "$("$addr2line" -f -e "$alone/$(basename "$dll")" "$getspecs_address" | head -n1)"
+# (llvm's addr2line names an export from the export table, but no line.)
+nothing="?? ??:0"
+"$addr2line" --version 2>/dev/null | grep -q LLVM && nothing="getSpecs ??:0"
+check "the DLL alone names nothing" "$nothing" \
+  "$("$addr2line" -f -e "$alone/$(basename "$dll")" "$getspecs_address" | head -n2 | paste -sd' ')"
 
 echo "Kestrine.dll: $(stat -c %s "$dll") bytes; Kestrine.dll.debug: $(stat -c %s "$debug_file") bytes"
 finish

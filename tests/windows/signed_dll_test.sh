@@ -4,10 +4,10 @@
 # osslsigncode accepts the packed DLL's signature against that CA, the signature
 # attached to the DLL as built gives the same bytes, one byte changed fails
 # verification, and the signed DLL still gives the unsigned one's report under
-# Wine.
-# usage: signed_dll_test.sh PACKAGE OSSLSIGNCODE OPENSSL WINE DIST_DIR VERSION
+# Wine. PLATFORM is windows (x64) or windows-arm64.
+# usage: signed_dll_test.sh PACKAGE OSSLSIGNCODE OPENSSL WINE DIST_DIR VERSION [PLATFORM]
 set -u
-package=$1 osslsigncode=$2 openssl=$3 wine=$4 dist=$5 version=$6
+package=$1 osslsigncode=$2 openssl=$3 wine=$4 dist=$5 version=$6 platform=${7:-windows}
 . "$(dirname "$0")/../check.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,14 +28,16 @@ printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedK
 check "a throwaway PKCS#12 file" "yes" "$([ -s signer.p12 ] && echo yes)"
 
 # --- packed with it
-mkdir -p dist/windows
-cp "$dist/Kestrine.dll" "$dist/Kestrine.dll.debug" "$dist/build-info.txt" dist/windows/
+mkdir -p "dist/$platform"
+cp "$dist/Kestrine.dll" "$dist/Kestrine.dll.debug" "$dist/build-info.txt" "dist/$platform/"
 KESTRINE_SIGN_PKCS12=$work/signer.p12 KESTRINE_SIGN_PASSWORD_FILE=$work/password \
-  "$package" --dist dist --out out windows >package.log 2>&1
+  "$package" --dist dist --out out "$platform" >package.log 2>&1
 status=$?
 check "packed with a signature" "0" "$status"
 [ "$status" -eq 0 ] || { cat package.log; finish; exit; }
-name=Kestrine-$version-windows-x64
+name=Kestrine-$version-windows-x64 brand='[^,]+'
+# Wine's ARM64 prefix names no processor: the brand is empty there.
+[ "$platform" = windows-arm64 ] && name=Kestrine-$version-windows-arm64 brand='[^,]*'
 unzip -q "out/$name.zip"
 signed=$work/$name/Kestrine.dll
 check "the archive's build information says so" "signature=Authenticode, SHA-256, not time-stamped" \
@@ -65,5 +67,5 @@ report() { (cd / && "$wine" "$1" getSpecs 2>/dev/null) | tr -d '\r' | tail -n1; 
 signed_report=$(report "$work/host/specs-host.exe")
 check "the signed DLL gives the unsigned one's report" "$(report "$dist/specs-host.exe")" "$signed_report"
 check "a full report: brand, processors, a graphics name, memory" "yes" \
-  "$([[ $signed_report =~ ^[^,]+,[1-9][0-9]*,.+,[1-9][0-9]*$ ]] && echo yes || echo "no: $signed_report")"
+  "$([[ $signed_report =~ ^$brand,[1-9][0-9]*,.+,[1-9][0-9]*$ ]] && echo yes || echo "no: $signed_report")"
 finish
