@@ -65,6 +65,7 @@ add_library(Kestrine SHARED
   ${FRAME_SOURCES}
   ${KESTRINE_BRAND_SOURCES}
   platform/windows/windows_probes.cpp
+  platform/windows/windows_text.cpp
   platform/glfw/glfw_renderer.cpp
   platform/glfw/glfw_section_win32.cpp
   platform/glfw/caller_context_wgl.cpp

@@ -6,21 +6,7 @@
 #include <string>
 
 #include "../../functions/platform_probes.h"
-
-namespace {
-
-// The registry's UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string utf8FromWide(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length = static_cast<int>(wide.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
-    return text;
-}
-
-}  // namespace
+#include "windows_text.h"
 
 std::string platform::processorBrand() {
     const wchar_t* const key = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
@@ -41,7 +27,7 @@ std::string platform::processorBrand() {
         if (status != ERROR_SUCCESS) return std::string();
         // The text ends at its first NUL.
         text.resize(text.find(L'\0') != std::wstring::npos ? text.find(L'\0') : text.size());
-        return utf8FromWide(text);
+        return utf8FromWide(text.data(), text.size());
     }
     return std::string();
 }

@@ -9,20 +9,11 @@
 #include "../../functions/platform_probes.h"
 #include "../../functions/report.h"
 #include "../glfw/glfw_renderer.h"
+#include "windows_text.h"
 
 namespace platform {
 
 namespace {
-
-// A UTF-16 text from the system as UTF-8, up to its NUL or `capacity` units.
-std::string utf8FromWide(const wchar_t* text, std::size_t capacity) {
-    const int units = static_cast<int>(wcsnlen(text, capacity));
-    const int bytes = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr) : 0;
-    if (bytes <= 0) return std::string();
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, units, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
-}
 
 // The primary display adapter as Windows lists it ("Microsoft Basic Display
 // Adapter", "NVIDIA GeForce RTX 3080"); empty when none is marked primary.
@@ -31,7 +22,8 @@ std::string primaryAdapterName() {
     adapter.cb = sizeof adapter;
     for (DWORD index = 0; EnumDisplayDevicesW(nullptr, index, &adapter, 0); ++index) {
         if ((adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) {
-            return utf8FromWide(adapter.DeviceString, sizeof adapter.DeviceString / sizeof(wchar_t));
+            const std::size_t capacity = sizeof adapter.DeviceString / sizeof(wchar_t);
+            return utf8FromWide(adapter.DeviceString, wcsnlen(adapter.DeviceString, capacity));
         }
     }
     return std::string();
