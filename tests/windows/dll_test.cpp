@@ -147,7 +147,9 @@ void getSpecsTwice(const Library& dll, bool window) {
         for (const std::string& line : report.console) lines += line + "|";
         checkEqual(nth + "console lines, flushed, in order, with the report's figures", expected, lines);
         if (window) {
-            check(!f[2].empty() && f[2] != adapter, nth + "graphics field is the renderer: \"" + f[2] + "\"");
+            // Which renderer, host_test.sh checks against glxinfo; on a real
+            // machine it may read like the adapter's name.
+            check(!f[2].empty(), nth + "graphics field \"" + f[2] + "\"");
         } else {
             checkEqual(nth + "graphics field is the primary adapter", adapter, f[2]);
         }
