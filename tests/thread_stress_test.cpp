@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../interface/script_interface.h"
+#include "../platform/glfw/glfw_renderer.h"
+#include "../platform/glfw/glfw_section.h"
 
 namespace {
 
@@ -58,4 +61,23 @@ TEST(ThreadStress, FourOverlappingGetSpecsAllGetTheFullReport) {
         for (std::thread& thread : threads) thread.join();
         for (const std::string& report : reports) EXPECT_EQ(report, alone);
     }
+}
+
+// Host code that the system runs inside the sequence, on the probing thread,
+// may call in again: it gets an empty name at once, printing nothing, instead
+// of waiting for its own thread; other threads still wait their turn.
+TEST(ThreadStress, ACallFromInsideTheSectionOnItsOwnThreadAnswersAtOnce) {
+    std::atomic<bool> otherEntered{false};
+    std::thread other;
+    {
+        const GlfwSection section;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(readRendererName(WindowFailureNotice::PrintLine), "");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        other = std::thread([&otherEntered] { otherEntered = !GlfwSection().nested(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(otherEntered);
+    }
+    other.join();
+    EXPECT_TRUE(otherEntered);
 }

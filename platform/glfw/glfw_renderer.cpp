@@ -50,6 +50,10 @@ std::string readRendererName(WindowFailureNotice notice) {
     // GLFW keeps one global state: two overlapping probes would initialise
     // and terminate it under each other's feet.
     const GlfwSection section;
+    // Host code that the system runs inside this thread's own sequence has
+    // called in again: GLFW is half way through that sequence, so there is no
+    // name to read here, and the platform answers without it.
+    if (section.nested()) return std::string();
     // The sequence leaves the window's context current until glfwTerminate,
     // and none after it: a host drawing on this thread gets its own back.
     const CallerContext callerContext;

@@ -12,6 +12,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,11 @@
 namespace {
 
 SRWLOCK glfwState = SRWLOCK_INIT;
+// The thread inside the section, 0 (no thread's id) outside it. An SRW lock
+// taken twice by one thread waits for ever, so the holder is asked first. Only
+// that thread writes its own id here, so no other thread can read its own id
+// by mistake.
+std::atomic<DWORD> holder{0};
 
 // Twice what one sequence holds at once under Wine (123 KiB, most of it the
 // gamepad table); untouched pages of it cost the host nothing.
@@ -89,7 +95,11 @@ void deallocate(void* block, void*) {
 }  // namespace
 
 GlfwSection::GlfwSection() {
+    const DWORD self = GetCurrentThreadId();
+    nested_ = holder.load() == self;
+    if (nested_) return;  // the outer sequence's reserve and allocator stay as they are
     AcquireSRWLockExclusive(&glfwState);
+    holder.store(self);
     reserve.used = 0;
     reserve.heapRefused = false;
     const GLFWallocator allocator = {allocate, reallocate, deallocate, nullptr};
@@ -97,8 +107,10 @@ GlfwSection::GlfwSection() {
 }
 
 GlfwSection::~GlfwSection() {
+    if (nested_) return;
     glfwInitAllocator(nullptr);
+    holder.store(0);
     ReleaseSRWLockExclusive(&glfwState);
 }
 
-bool GlfwSection::heapRefused() const { return reserve.heapRefused; }
+bool GlfwSection::heapRefused() const { return !nested_ && reserve.heapRefused; }

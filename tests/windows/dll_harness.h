@@ -1,7 +1,7 @@
 // What the Windows test programs share: the DLL and its entry points as a host
 // finds them, a host record laid out as bytes, the console captured, a quiet
-// report, the process's threads counted, and an import of the DLL pointed
-// elsewhere. Header-only: each test is one program.
+// report, the primary adapter's name, the process's threads counted, and an
+// import of the DLL pointed elsewhere. Header-only: each test is one program.
 #pragma once
 
 #include <windows.h>
@@ -166,6 +166,17 @@ inline std::string reportOf(const Library& dll) {
     }
     if (code != 0 || result.type() != 4) return "code " + std::to_string(code);
     return takeText(dll, result);
+}
+
+// The primary display adapter's name as a host reads it itself, through the
+// ANSI entry point; empty when none is primary.
+inline std::string primaryAdapterOfTheSystem() {
+    DISPLAY_DEVICEA adapter{};
+    adapter.cb = sizeof adapter;
+    for (DWORD index = 0; EnumDisplayDevicesA(nullptr, index, &adapter, 0); ++index) {
+        if (adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) return adapter.DeviceString;
+    }
+    return "";
 }
 
 // A full report: four fields, a graphics name among them.

@@ -1,11 +1,14 @@
 // A host that renders with OpenGL on its scripting thread, under Wine: its own
 // window and WGL context stay current, foreground and focused across getSpecs,
-// and the library leaves no window class, module or thread behind.
+// and the library leaves no window class, module or thread behind. Its window
+// procedure runs a script that calls getSpecs when the window loses
+// activation, which the probe's window takes from it inside getSpecs.
 // usage: windows_host_state_test DLL_PATH
 #include "dll_harness.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -13,6 +16,27 @@ namespace {
 using namespace harness;
 
 constexpr const wchar_t* kHostClass = L"KestrineTestHost";
+
+// A getSpecs that the host's window procedure makes, as a host whose script
+// runs on "window lost focus" would, while `pending` points to it.
+struct NestedCall {
+    const Library* dll = nullptr;
+    bool made = false;
+    long code = -1;
+    std::string report;
+};
+NestedCall* pending = nullptr;
+
+LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCACTIVATE && wParam == FALSE && pending != nullptr && !pending->made) {
+        NestedCall& call = *pending;
+        call.made = true;
+        RawRecord result;
+        call.code = call.dll->getSpecs(nullptr, 0, result.value());
+        if (call.code == 0) call.report = takeText(*call.dll, result);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 // The host's window with a legacy WGL context of its own, current on this
 // thread, the window foreground, active and focused.
@@ -24,7 +48,7 @@ struct HostWindow {
     HostWindow() {
         WNDCLASSW windowClass{};
         windowClass.style = CS_OWNDC;
-        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpfnWndProc = hostWindowProcedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kHostClass;
         RegisterClassW(&windowClass);
@@ -101,6 +125,38 @@ void checkHostState(const HostWindow& host, HMODULE library) {
     check(!classRegistered(library, L"GLFW3 Helper"), "GLFW's helper window class is unregistered");
 }
 
+// getSpecs called again by the host's window procedure while the probe's
+// window takes activation inside getSpecs, on the same thread: the nested call
+// answers at once, with the primary adapter's name for the graphics; the outer
+// one goes on to the report a call alone gives. (A hang is ctest's timeout.)
+void nestedInWindowProcedure(const HostWindow& host, const Library& dll, const std::string& alone) {
+    group = "getSpecs from the window procedure inside getSpecs";
+    NestedCall nested;
+    nested.dll = &dll;
+    wglMakeCurrent(host.dc, host.context);
+    RawRecord result;
+    CapturedOutput output;
+    pending = &nested;
+    const long code = dll.getSpecs(nullptr, 0, result.value());
+    pending = nullptr;
+    const std::vector<std::string> lines = output.lines();
+    check(nested.made, "the window procedure was told it lost activation inside getSpecs");
+    checkEqual("both calls return 0", "0 0", std::to_string(code) + " " + std::to_string(nested.code));
+    if (code == 0) checkEqual("outer report", alone, takeText(dll, result));
+    if (!isFull(alone)) return;
+    // The graphics name stands between the second comma and the last.
+    const std::size_t second = alone.find(',', alone.find(',') + 1);
+    const std::string adapter = primaryAdapterOfTheSystem();
+    checkEqual("nested report", alone.substr(0, second + 1) + adapter + alone.substr(alone.rfind(',')),
+               nested.report);
+    std::string printed;
+    for (const std::string& line : lines) printed += line + "|";
+    check(lines.size() == 6 && lines[0].rfind("CPU Type: ", 0) == 0 &&
+              std::equal(lines.begin(), lines.begin() + 3, lines.begin() + 3),
+          "each call's three lines, no failure line: " + printed);
+    checkHostState(host, dll.module);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +179,7 @@ int main(int argc, char** argv) {
 
     std::set<std::string> modulesAfterFirst;
     int threadsAfterFirst = 0;
+    std::string alone;
     for (int call = 1; call <= 2; ++call) {
         group = call == 1 ? "first call" : "second call";
         // Each call starts from the host's own context, so it is judged alone.
@@ -131,6 +188,7 @@ int main(int argc, char** argv) {
         check(isFull(report), "a full report: " + report);
         checkHostState(host, dll.module);
         if (call == 1) {
+            alone = report;
             // Wine's device-notification thread starts on the first call and stays.
             modulesAfterFirst = modulesOfThisProcess();
             threadsAfterFirst = threadsOfThisProcess();
@@ -148,6 +206,8 @@ int main(int argc, char** argv) {
         check(threads <= threadsAfterFirst, "threads after the first call " + std::to_string(threadsAfterFirst) +
                                                 ", after the second " + std::to_string(threads));
     }
+
+    nestedInWindowProcedure(host, dll, alone);
 
     // A host with no context current gets none back.
     group = "no context current";
