@@ -1,6 +1,7 @@
 // Kestrine.dll as a Windows program loads it, run under Wine: the LLP64 value
 // record, records left as they were on failure, sample with bytes above 127,
-// and getSpecs with its console lines, its windows and a failing memory query.
+// and getSpecs with its console lines, its windows, a failing memory query and
+// a machine of more than 64 logical processors.
 // --no-window: run where no OpenGL 3.3 window can be made (no display, or an
 // OpenGL below 3.3), so the graphics field is the primary display adapter's.
 // usage: windows_dll_test DLL_PATH [--no-window]
@@ -63,17 +64,6 @@ std::string windowsOfThisProcess() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-// The primary display adapter's name as a host reads it itself, through the
-// ANSI entry point; empty when none is primary.
-std::string primaryAdapterOfTheSystem() {
-    DISPLAY_DEVICEA adapter{};
-    adapter.cb = sizeof adapter;
-    for (DWORD index = 0; EnumDisplayDevicesA(nullptr, index, &adapter, 0); ++index) {
-        if (adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) return adapter.DeviceString;
-    }
-    return "";
 }
 
 // `type` is 32 bits here: the DLL must read and write bytes 8 to 11 only, so
@@ -216,6 +206,44 @@ void memoryQueryFails(const Library& dll) {
     check(!report.fields[2].empty(), "the graphics probe still answers");
 }
 
+// A machine of two processor groups of 48 as the system answers the DLL:
+// GetSystemInfo counts the calling thread's group, GetActiveProcessorCount
+// (found through GetProcAddress) all of them. Before Windows 7 there is no
+// such function, and the look-up fails.
+bool groupFunctionPresent = true;
+
+void WINAPI oneGroupOf48(LPSYSTEM_INFO info) {
+    GetSystemInfo(info);
+    info->dwNumberOfProcessors = 48;
+}
+
+DWORD WINAPI twoGroupsOf48(WORD group) { return group == 0xFFFF ? 96 : group < 2 ? 48 : 0; }
+
+FARPROC WINAPI lookUpOnTwoGroups(HMODULE module, LPCSTR name) {
+    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
+    if (!byName || std::strcmp(name, "GetActiveProcessorCount") != 0) return GetProcAddress(module, name);
+    if (!groupFunctionPresent) return nullptr;
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&twoGroupsOf48));
+}
+
+void twoProcessorGroups(const Library& dll) {
+    group = "two processor groups of 48";
+    for (const bool present : {true, false}) {
+        groupFunctionPresent = present;
+        PatchedImport systemInfo(dll.module, nullptr, "GetSystemInfo",
+                                 reinterpret_cast<void*>(&oneGroupOf48));
+        PatchedImport lookUp(dll.module, nullptr, "GetProcAddress",
+                             reinterpret_cast<void*>(&lookUpOnTwoGroups));
+        check(systemInfo.applied() && lookUp.applied(), "the DLL imports GetSystemInfo and GetProcAddress");
+        const Report report = callGetSpecs(dll);
+        const std::string count = present ? "96" : "48";
+        const std::string seen = report.fields.size() == 4 && report.console.size() >= 2
+                                     ? report.fields[1] + ", " + report.console[1] : "no report";
+        checkEqual(present ? "the whole machine" : "no group function: the one group",
+                   count + ", Number of Cores: " + count, seen);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -234,6 +262,7 @@ int main(int argc, char** argv) {
     getSpecsTwice(dll, window);
     overlappingCalls(dll, window);
     memoryQueryFails(dll);
+    twoProcessorGroups(dll);
 
     return finish();
 }

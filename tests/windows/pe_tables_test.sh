@@ -15,6 +15,11 @@ check "exactly six undecorated exports" "ESFreeMem ESGetVersion ESInitialize EST
 check "no export by ordinal only" "6" "$(awk '$1 != "dll" && $2 != "-"' <<<"$table" | wc -l)"
 check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dll" {print $2}' <<<"$table")"
 
+# Processor groups came with Windows 7: the DLL looks their functions up as it
+# runs, so that the x64 DLL still loads on Windows Vista.
+check "no processor group function imported" "" "$("$objdump" -p "$dll" |
+  awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx)$/')"
+
 # The C runtime is the system's: msvcrt.dll (x64), or UCRT through its API
 # sets (ARM64), part of Windows since Windows 10.
 system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll opengl32.dll msvcrt.dll advapi32.dll "
