@@ -59,7 +59,7 @@ package --out "$work/again" windows windows-arm64 linux >/dev/null
 check "a later run gives the same bytes" "$(cat "$work/out/SHA256SUMS")" "$(cat "$work/again/SHA256SUMS")"
 
 # --- macOS: the structure framework built here is no release, on a Mac or not
-mac=Pellator-$version-macos-x86_64
+mac=Pellator-$version-macos-universal
 check "the structure framework is refused" 1 "$(package --out "$work/mac" macos)"
 check "with a reason" "yes" "$(grep -q 'structure check .*not a release' "$work/log" && echo yes || cat "$work/log")"
 mkdir "$work/bin"
@@ -69,7 +69,13 @@ printf '#!/bin/sh\necho Darwin\n' >"$work/bin/uname"
 printf '#!/bin/sh\necho "$*" >>"%s/codesign.log"\n' "$work" >"$work/bin/codesign"
 printf '#!/bin/sh\n[ "$1 $2" = "notarytool submit" ] && echo "$NOTARY_ANSWER"\n' >"$work/bin/xcrun"
 printf '#!/bin/sh\n: >"$5"\n' >"$work/bin/ditto"
-chmod +x "$work/bin/uname" "$work/bin/codesign" "$work/bin/xcrun" "$work/bin/ditto"
+# lipo is llvm's, reading the real file, but for -archs when LIPO_ARCHS gives
+# another answer (printf escapes allowed).
+cat >"$work/bin/lipo" <<'EOF'
+#!/bin/sh
+if [ "$1" = -archs ] && [ -n "${LIPO_ARCHS+set}" ]; then printf "$LIPO_ARCHS"; else exec llvm-lipo-14 "$@"; fi
+EOF
+chmod +x "$work/bin/uname" "$work/bin/codesign" "$work/bin/xcrun" "$work/bin/ditto" "$work/bin/lipo"
 check "refused on a Mac too" 1 "$(PATH=$work/bin:$PATH package --out "$work/mac")"
 check "nothing written" "" "$(ls "$work/mac")"
 
@@ -91,6 +97,17 @@ check "without an identity the whole bundle is signed ad hoc, then verified" \
   $'--force --sign - FRAMEWORK\n--verify --strict FRAMEWORK' "$(signing)"
 check "and build-info.txt says so" "signature=ad hoc notarization=none" \
   "$(unzip -p "$work/mac/$mac.zip" "$mac/build-info.txt" | sed -n 's/^\(signature=ad hoc\|notarization=none\).*/\1/p' | xargs)"
+
+# Named for the slices lipo lists: both, in either order and however spaced
+# (Apple's lipo ends each name with a blank), or the one there is.
+named=""
+for answer in 'x86_64 arm64 \n' 'arm64 x86_64\n' ' x86_64\tarm64\n' 'x86_64  arm64' 'x86_64 \n' 'arm64\n'; do
+  rm -rf "$work/named"
+  LIPO_ARCHS=$answer PATH=$work/bin:$PATH package --dist "$work/dist" --out "$work/named" macos >/dev/null
+  named+="$(cd "$work/named" && ls -- *.zip) "
+done
+check "named universal for both slices, else for the one" \
+  "$(printf "Pellator-$version-macos-%s.zip " universal universal universal universal x86_64 arm64)" "$named"
 
 # With a Developer ID: the hardened runtime and a time stamp; notarized when
 # a profile is given, and refused unless Apple accepts it.
