@@ -113,4 +113,4 @@ GlfwSection::~GlfwSection() {
     ReleaseSRWLockExclusive(&glfwState);
 }
 
-bool GlfwSection::heapRefused() const { return !nested_ && reserve.heapRefused; }
+bool GlfwSection::heapRefused() const { return reserve.heapRefused; }
