@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The PE tables a Windows loader reads: Kestrine.dll exports exactly the six
-# undecorated entry points, and every program imports only DLLs that come with
-# Windows itself (no libstdc++, libgcc, winpthread, libc++ or GLFW beside them).
+# undecorated entry points, and every program imports only KnownDLLs, which
+# Windows loads from its own folder (no opengl32, libstdc++, libgcc,
+# winpthread, libc++ or GLFW beside them).
 # OBJDUMP is GNU's (x64) or llvm's (ARM64).
 # usage: pe_tables_test.sh OBJDUMP DLL EXE...
 set -u
@@ -20,16 +21,20 @@ check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dl
 check "no processor group function imported" "" "$("$objdump" -p "$dll" |
   awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx)$/')"
 
-# The C runtime is the system's: msvcrt.dll (x64), or UCRT through its API
-# sets (ARM64), part of Windows since Windows 10.
-system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll opengl32.dll msvcrt.dll advapi32.dll "
+# Only KnownDLLs, which Windows maps from its system folder whatever lies
+# beside the host: a DLL that is none (opengl32, dwmapi) named here is looked
+# for in the host's folder first. The C runtime is the system's: msvcrt.dll
+# (x64), or UCRT through its API sets (ARM64), part of Windows since Windows
+# 10 and resolved by the loader itself. The list is Windows 7's KnownDLLs,
+# less those that no program here needs; the test programs are held to it too.
+system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll "
 ucrt_sets=" heap runtime stdio string convert locale time multibyte environment utility math filesystem private "
 for file in "$dll" "$@"; do
   imports=$("$objdump" -p "$file" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
   check "$(basename "$file") imports something" "yes" "$([ -n "$imports" ] && echo yes || echo no)"
   for name in $imports; do
     set_name=${name#api-ms-win-crt-}
-    check "$(basename "$file") imports $name, a system DLL" "yes" \
+    check "$(basename "$file") imports $name, a KnownDLL" "yes" \
       "$([[ $system_dlls == *" $name "* || ( $name =~ ^api-ms-win-crt-[a-z]+-l1-1-0\.dll$ &&
               $ucrt_sets == *" ${set_name%%-*} "* ) ]] && echo yes || echo no)"
   done
