@@ -4,6 +4,9 @@
    kernel32, so nothing else has to be found for it to run. */
 #include <windows.h>
 
+/* Every export of planted_dll.def: enough to be bound, never meant to be called. */
+INT_PTR WINAPI plantedEntry(void) { return 0; }
+
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
     WCHAR log[MAX_PATH];
     WCHAR path[MAX_PATH];
