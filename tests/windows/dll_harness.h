@@ -46,7 +46,6 @@ struct Library {
     ScriptFn getSpecs = nullptr;
     ScriptFn sample = nullptr;
 
-    // flags as LoadLibraryExA takes them; 0 loads as LoadLibraryA does.
     explicit Library(const char* path, DWORD flags = 0) : module(LoadLibraryExA(path, nullptr, flags)) {
         if (module == nullptr) return;
         freeMem = entry<void (*)(void*)>("ESFreeMem");

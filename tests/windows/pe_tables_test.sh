@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The PE tables a Windows loader reads: Kestrine.dll exports exactly the six
-# undecorated entry points, and every program imports only KnownDLLs, which
-# Windows loads from its own folder (no opengl32, libstdc++, libgcc,
-# winpthread, libc++ or GLFW beside them).
+# undecorated entry points, and every program imports only DLLs that come with
+# Windows itself (no libstdc++, libgcc, winpthread, libc++ or GLFW beside them).
 # OBJDUMP is GNU's (x64) or llvm's (ARM64).
 # usage: pe_tables_test.sh OBJDUMP DLL EXE...
 set -u
@@ -21,12 +20,9 @@ check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dl
 check "no processor group function imported" "" "$("$objdump" -p "$dll" |
   awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx)$/')"
 
-# Only KnownDLLs, which Windows maps from its system folder whatever lies
-# beside the host: a DLL that is none (opengl32, dwmapi) named here is looked
-# for in the host's folder first. The C runtime is the system's: msvcrt.dll
-# (x64), or UCRT through its API sets (ARM64), part of Windows since Windows
-# 10 and resolved by the loader itself. The list is Windows 7's KnownDLLs,
-# less those that no program here needs; the test programs are held to it too.
+# Only KnownDLLs (Windows 7's), mapped from System32 whatever lies beside the
+# host; any other (opengl32) is looked for in the host's folder first. The C
+# runtime is msvcrt.dll (x64), or UCRT's API sets (ARM64), which the loader resolves.
 system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll "
 ucrt_sets=" heap runtime stdio string convert locale time multibyte environment utility math filesystem private "
 for file in "$dll" "$@"; do
