@@ -1,7 +1,6 @@
 // Nothing enters a host through Kestrine.dll but Windows' own DLLs. A logging
 // opengl32 stand-in is planted under each name Kestrine or GLFW asks for that
-// is no KnownDLL (and shcore, before Windows 10) in the host's, Kestrine's, the
-// current and a PATH folder. A copy of this program there, importing no
+// is no KnownDLL in the host's, Kestrine's, the current and a PATH folder. A copy of this program there, importing no
 // opengl32, loads Kestrine by full path, with LOAD_WITH_ALTERED_SEARCH_PATH,
 // and after its own opengl32.dll (the stand-in), which Kestrine must use. No
 // planted copy may run; getSpecs names the renderer (the adapter, --no-window).
@@ -51,7 +50,7 @@ int main(int argc, char** argv) {
     for (const std::string folder : {"host", "kestrine", "current", "path", "own"}) {
         CreateDirectoryA((base + "\\" + folder).c_str(), nullptr);
         for (const char* name : {"opengl32", "dwmapi", "dinput8", "xinput1_4", "xinput1_3", "xinput9_1_0",
-                                 "xinput1_2", "xinput1_1", "vulkan-1", "shcore"}) {
+                                 "xinput1_2", "xinput1_1", "vulkan-1"}) {
             if (folder != "own") copies.emplace_back(argv[2], folder + "\\" + name + ".dll");
         }
     }
