@@ -1,9 +1,10 @@
 // Nothing enters a host through Kestrine.dll but Windows' own DLLs. A logging
 // opengl32 stand-in is planted under each name Kestrine or GLFW asks for that
-// is no KnownDLL in the host's, Kestrine's, the current and a PATH folder. A copy of this program there, importing no
-// opengl32, loads Kestrine by full path, with LOAD_WITH_ALTERED_SEARCH_PATH,
-// and after its own opengl32.dll (the stand-in), which Kestrine must use. No
-// planted copy may run; getSpecs names the renderer (the adapter, --no-window).
+// is no KnownDLL, in the host's, Kestrine's, the current and a PATH folder. A
+// copy of this program there, importing no opengl32, loads Kestrine by full
+// path: plainly, with LOAD_WITH_ALTERED_SEARCH_PATH, and after its own
+// opengl32.dll (the stand-in), which Kestrine must then use. No planted copy
+// may run; getSpecs names the renderer (the adapter, --no-window).
 // usage: windows_dll_search_test DLL_PATH STANDIN_DLL [--no-window]
 #include "dll_harness.h"
 
