@@ -41,8 +41,9 @@ set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
 set(CMAKE_C_FLAGS_INIT "-U__nonnull -U__nullable -D_GNU_SOURCE")
 set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++ ${CMAKE_C_FLAGS_INIT}")
 # glibc's headers per slice, after the SDK's own: those of each processor's
-# Debian port (x86-64 native, arm64 from libc6-dev-arm64-cross).
-set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64
+# Debian port (x86-64 native, arm64 from libc6-dev-arm64-cross); for x86_64
+# glibc's floating-point types as an Apple target has them (glibc-x86_64/).
+set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64 "SHELL:-idirafter ${CMAKE_CURRENT_LIST_DIR}/glibc-x86_64"
   "SHELL:-idirafter /usr/include/x86_64-linux-gnu" "SHELL:-idirafter /usr/include")
 set(PELLATOR_SLICE_COMPILE_OPTIONS_arm64 "SHELL:-idirafter /usr/aarch64-linux-gnu/include")
 # A framework links with its own flags variable, not the shared-library one.
