@@ -19,7 +19,8 @@ std::uint32_t logicalProcessorCount() {
 std::string totalMemoryMiB() {
     struct sysinfo info {};
     if (sysinfo(&info) != 0) return "0";
-    // The same figure as /proc/meminfo's MemTotal, in bytes.
+    // The machine's memory in bytes, which a container's own /proc/meminfo
+    // (lxcfs) may show as its limit instead.
     const std::uint64_t bytes = static_cast<std::uint64_t>(info.totalram) * info.mem_unit;
     return std::to_string(mibFromBytes(bytes));
 }

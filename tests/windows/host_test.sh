@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# specs-host.exe under Wine, checked against sources we did not write: the
-# Linux kernel that Wine answers from (/proc/cpuinfo, nproc, /proc/meminfo) and
-# glxinfo on the same display: the glxinfo on PATH, which for ARM64 is the one
-# of the ARM64 Mesa that the ARM64 Wine draws with (scripts/with-wine --arm64).
+# specs-host.exe under Wine, checked against sources we did not write, asked at
+# the same moment: Debian's cpuid tool for the brand, which the DLL reads from
+# the processor as Wine runs it; getconf for the machine's online processors
+# and memory (glibc's sysconf, which asks sysinfo as Wine does); and glxinfo on
+# the same display: the glxinfo on PATH, which for ARM64 is the one of the
+# ARM64 Mesa that the ARM64 Wine draws with (scripts/with-wine --arm64).
 # Where no OpenGL 3.3 window can be made (mode no-display runs without DISPLAY,
 # mode gl-3.0 with Mesa capped at OpenGL 3.0) the graphics name is the primary
 # video device's, as the registry holds it.
@@ -51,17 +53,23 @@ if [ "$arch" = arm64 ]; then
   # Wine's ARM64 prefix has no ProcessorNameString (windows_brand_test sets one).
   check "no brand where Windows keeps no processor name" "" "$brand"
 else
-  check "brand is /proc/cpuinfo's model name" \
-    "$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo | sed 's/ *$//')" \
-    "$(sed 's/^ *//; s/ *$//' <<<"$brand")"
+  # cpuid prints the brand leaves' text as `brand = "..."`, blanks kept.
+  check "brand is the processor's, as the cpuid tool reads it" \
+    "$(cpuid -1 | sed -n 's/^ *brand = "\(.*\)"$/\1/p' | head -n 1)" "$brand"
+  # The kernel's name is what it read at boot, which a VM moved since then
+  # no longer matches: information only.
+  kernel_name=$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)
+  [ "$kernel_name" = "$(sed 's/^ *//; s/ *$//' <<<"$brand")" ] || echo "the kernel names it \"$kernel_name\""
 fi
-check "processors as nproc counts them" "$(nproc)" "$cores"
-# Wine counts physical pages from page 1, so its total is MemTotal less one
-# 4 KiB page (25276157952 bytes against 25276162048 on a 24683752 kB machine);
-# the field is that in whole MiB, one below MemTotal / 1024 when MemTotal is
-# within 4 KiB above a whole MiB.
-check "memory is Wine's total from MemTotal, in whole MiB" \
-  "$(awk '/^MemTotal:/ {print int((int($2 / 4) - 1) * 4 / 1024)}' /proc/meminfo)" "$memory"
+# The machine's, not this process's share of them (taskset, a cpuset), as
+# Windows counts them.
+check "processors are the machine's online ones" "$(getconf _NPROCESSORS_ONLN)" "$cores"
+# Wine counts the physical pages that sysinfo gives from page 1, so its total
+# is one page less (25276157952 bytes against 25276162048 on a 24683752 kB
+# machine); the field is that in whole MiB. A container's own /proc/meminfo
+# changes neither.
+check "memory is Wine's total from sysinfo's, in whole MiB" \
+  "$(( ($(getconf _PHYS_PAGES) - 1) * $(getconf PAGESIZE) >> 20 ))" "$memory"
 if [ "$mode" != display ]; then
   adapter=$(primary_video_device)
   check "the registry names the primary video device" "yes" "$([ -n "$adapter" ] && echo yes)"
