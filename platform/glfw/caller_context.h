@@ -1,6 +1,7 @@
-// The OpenGL context that was current on the calling thread before the GLFW
-// sequence made its own current. Each build links one implementation, chosen
-// by CMake beside the GLFW section.
+// The OpenGL calls the GLFW section makes beside GLFW's own: the context that
+// was current on the calling thread before the sequence made its own current,
+// and the renderer's name of the context current now. Each build links one
+// implementation, chosen by CMake beside the GLFW section.
 #pragma once
 
 #include <cstdint>
@@ -21,3 +22,7 @@ private:
     // each as wide as a pointer or an X resource id.
     std::uintptr_t handles_[4] = {};
 };
+
+// GL_RENDERER of the context current on the calling thread, as the system's
+// OpenGL library gives it; null when it gives none.
+const char* currentRendererName();

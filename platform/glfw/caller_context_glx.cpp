@@ -1,5 +1,6 @@
 // The caller's current context through GLX: context, display, draw and read
-// drawables, as glXMakeContextCurrent takes them back.
+// drawables, as glXMakeContextCurrent takes them back; and glGetString from the
+// libGL the library links.
 #include <GL/glx.h>
 
 #include "caller_context.h"
@@ -20,4 +21,8 @@ CallerContext::~CallerContext() {
     if (context == nullptr) return;  // GLFW has made its own context not current
     glXMakeContextCurrent(reinterpret_cast<Display*>(handles_[kDisplay]), handles_[kDraw], handles_[kRead],
                           context);
+}
+
+const char* currentRendererName() {
+    return reinterpret_cast<const char*>(glGetString(GL_RENDERER));
 }

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <new>
 
-#include <GLFW/glfw3.h>  // also brings the system's GL header for glGetString
+#include <GLFW/glfw3.h>
 
 namespace {
 
@@ -39,8 +39,8 @@ std::string rendererOfNewWindow(WindowFailureNotice notice) {
     glfwMakeContextCurrent(window);
     // Taken straight from the system OpenGL library; null when the context
     // could not be made current.
-    const GLubyte* renderer = glGetString(GL_RENDERER);
-    if (renderer != nullptr) name.assign(reinterpret_cast<const char*>(renderer));
+    const char* renderer = currentRendererName();
+    if (renderer != nullptr) name.assign(renderer);
     return name;
 }
 

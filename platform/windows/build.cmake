@@ -73,8 +73,11 @@ add_library(Kestrine SHARED
   ${CMAKE_CURRENT_BINARY_DIR}/Kestrine.rc)
 target_include_directories(Kestrine PRIVATE interface)
 target_compile_definitions(Kestrine PRIVATE SCRIPT_INTERFACE_BUILDING WIN32_LEAN_AND_MEAN NOMINMAX)
-# GLFW's static library leaves gdi32 to its user; opengl32 is for glGetString.
-target_link_libraries(Kestrine PRIVATE glfw opengl32 gdi32)
+# GLFW's static library leaves gdi32 to its user. No opengl32: what the DLL
+# calls of it is found at run time (platform/glfw/caller_context_wgl.cpp), as
+# a DLL that is no KnownDLL, named in the import table, is searched for in the
+# host's folder first.
+target_link_libraries(Kestrine PRIVATE glfw gdi32)
 # The PE header: that oldest Windows as the minimum OS and subsystem version.
 # (The image version is the VERSION property below.)
 if(MINGW)

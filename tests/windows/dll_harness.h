@@ -46,7 +46,7 @@ struct Library {
     ScriptFn getSpecs = nullptr;
     ScriptFn sample = nullptr;
 
-    explicit Library(const char* path) : module(LoadLibraryA(path)) {
+    explicit Library(const char* path, DWORD flags = 0) : module(LoadLibraryExA(path, nullptr, flags)) {
         if (module == nullptr) return;
         freeMem = entry<void (*)(void*)>("ESFreeMem");
         getSpecs = entry<ScriptFn>("getSpecs");

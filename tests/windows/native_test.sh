@@ -73,6 +73,7 @@ program windows_host_conditions_test "$dll" --closed-stdout
 program windows_boundary_random_test "$dll" 1000000
 program windows_heap_exhaustion_test "$dll"
 program windows_repeat_calls "$dll" 200 1000 0,1,100,200
+program windows_dll_search_test "$dll" "$(cygpath -w "$programs/opengl32_standin.dll")" "${mode[@]}"
 resource=$("$programs/windows_version_info.exe" "$dll" | tr -d '\r')
 check "version resource as Windows reads it" "Kestrine $version" \
   "$(sed -n 's/^ProductName=//p' <<<"$resource") $(sed -n 's/^FileVersion=//p' <<<"$resource")"

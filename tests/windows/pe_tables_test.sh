@@ -20,16 +20,17 @@ check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dl
 check "no processor group function imported" "" "$("$objdump" -p "$dll" |
   awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx)$/')"
 
-# The C runtime is the system's: msvcrt.dll (x64), or UCRT through its API
-# sets (ARM64), part of Windows since Windows 10.
-system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll opengl32.dll msvcrt.dll advapi32.dll "
+# Only KnownDLLs (Windows 7's), mapped from System32 whatever lies beside the
+# host; any other (opengl32) is looked for in the host's folder first. The C
+# runtime is msvcrt.dll (x64), or UCRT's API sets (ARM64), which the loader resolves.
+system_dlls=" kernel32.dll user32.dll gdi32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll "
 ucrt_sets=" heap runtime stdio string convert locale time multibyte environment utility math filesystem private "
 for file in "$dll" "$@"; do
   imports=$("$objdump" -p "$file" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
   check "$(basename "$file") imports something" "yes" "$([ -n "$imports" ] && echo yes || echo no)"
   for name in $imports; do
     set_name=${name#api-ms-win-crt-}
-    check "$(basename "$file") imports $name, a system DLL" "yes" \
+    check "$(basename "$file") imports $name, a KnownDLL" "yes" \
       "$([[ $system_dlls == *" $name "* || ( $name =~ ^api-ms-win-crt-[a-z]+-l1-1-0\.dll$ &&
               $ucrt_sets == *" ${set_name%%-*} "* ) ]] && echo yes || echo no)"
   done

@@ -6,7 +6,7 @@
 #     layout | slices | header-room
 #   Checks of one slice, given its architecture (x86_64 or arm64):
 #     header | minimum-system | install-name | exports | linked-libraries |
-#     binding | brand-source | signature (arm64)
+#     load-paths | binding | brand-source | signature (arm64)
 set -euo pipefail
 check=$1 framework=$2 installName=$3 suffix=$4
 shift 4
@@ -39,6 +39,19 @@ machHeader() {
 linkedLibraries() {
   objdump --private-headers |
     awk '/^ *cmd LC_/ { cmd = $2 } cmd ~ /DYLIB$/ && cmd != "LC_ID_DYLIB" && $1 == "name" { print $2 }'
+}
+
+# Each library load or search path that dyld could resolve outside the system,
+# one a line: a load command other than a plain, weak or re-exporting one, a
+# name that is no absolute system path (@rpath, @loader_path, ...), any LC_RPATH.
+loadPathFaults() {
+  objdump --private-headers | awk '
+    /^ *cmd LC_/ { cmd = $2 }
+    cmd == "LC_RPATH" && $1 == "path" { print "LC_RPATH " $2 }
+    cmd ~ /DYLIB$/ && cmd != "LC_ID_DYLIB" && $1 == "name" {
+      if (cmd != "LC_LOAD_DYLIB" && cmd != "LC_LOAD_WEAK_DYLIB" && cmd != "LC_REEXPORT_DYLIB") print cmd " " $2
+      else if ($2 !~ /^\/(System\/Library|usr\/lib)\// || $2 ~ /\/\.\.?\//) print cmd " " $2
+    }'
 }
 
 exportedNames() { objdump --exports-trie | awk '/^0x/ { print $2 }' | sort | tr '\n' ' '; }
@@ -161,6 +174,15 @@ linked-libraries)
   libraries=$(linkedLibraries | sort | tr '\n' ' ')
   expected="/System/Library/Frameworks/CoreGraphics.framework/Versions/A/CoreGraphics /System/Library/Frameworks/Foundation.framework/Versions/C/Foundation /System/Library/Frameworks/Metal.framework/Versions/A/Metal /usr/lib/libSystem.B.dylib /usr/lib/libc++.1.dylib /usr/lib/libobjc.A.dylib "
   [ "$libraries" = "$expected" ] || fail "linked libraries are: $libraries"
+  ;;
+load-paths)
+  requireSlice
+  faults=$(loadPathFaults)
+  [ -z "$faults" ] && [ "$(linkedLibraries | wc -l)" -gt 0 ] || fail "loads from outside the system: $faults"
+  # The reader sees what it refuses: a copy given an rpath and libc++ through @rpath.
+  cp "$library" "$work/Pellator"
+  "llvm-install-name-tool$suffix" -add_rpath @loader_path -change /usr/lib/libc++.1.dylib @rpath/libc++.1.dylib "$work/Pellator"
+  [ "$(library=$work/Pellator loadPathFaults | wc -l)" -eq 2 ] || fail "a copy with an rpath and @rpath/libc++ passes"
   ;;
 binding)
   requireSlice
