@@ -1,5 +1,5 @@
-# Cross-compiling for Windows on Arm (ARM64) with Debian's clang-14 and lld-14
-# and the runtimes that scripts/setup-mingw-arm64 builds from Debian's sources:
+# Cross-compiling for Windows on Arm (ARM64) with the Debian release's clang and
+# lld (scripts/debian-release) and the runtimes that scripts/setup-mingw-arm64 builds from Debian's sources:
 # mingw-w64's headers and UCRT, compiler-rt, libunwind, libc++abi and libc++.
 # The C++ library has std::mutex and std::thread on Windows' own threads.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -11,6 +11,7 @@ root=$1
 unset KESTRINE_SIGN_PKCS12
 . "$root/tests/check.sh"
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
+llvm_version=$("$root/scripts/debian-release" llvm_version) || exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 package() { "$root/scripts/package" "$@" >"$work/log" 2>&1; echo $?; }
@@ -26,7 +27,7 @@ for zip in "$win" "$arm"; do
     "$(unzip -Z1 "$work/out/$zip.zip" | listing)"
 done
 check "the tarball holds exactly" \
-  "$lin/ $lin/LICENSE $lin/README $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
+  "$lin/ $lin/LICENSE $lin/README $lin/build-info.txt $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
   "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
 for file in Kestrine.dll Kestrine.dll.debug; do
   check "the zipped $file is the built one" "same" \
@@ -41,6 +42,13 @@ done
 check "without a certificate the DLL is packed unsigned, and both say so" "yes yes" \
   "$(grep -q '^signature=none' <(unzip -p "$work/out/$win.zip" "$win/build-info.txt") && echo yes) $(
      grep -q 'Kestrine.dll packed unsigned' "$work/log" && echo yes)"
+# The system that built them, as os-release names it: archives from Debian 12
+# and Debian 13 differ.
+built_on=$(. /etc/os-release && echo "built-on=$PRETTY_NAME")
+check "each archive's build-info.txt names the version and the system that built it" \
+  "version=$version|$built_on|version=$version|$built_on|version=$version|$built_on|" \
+  "$({ unzip -p "$work/out/$win.zip" "$win/build-info.txt"; unzip -p "$work/out/$arm.zip" "$arm/build-info.txt"
+       tar -xzOf "$work/out/$lin.tar.gz" "$lin/build-info.txt"; } | grep -v '^signature=' | tr -d '\r' | tr '\n' '|')"
 readme=$(unzip -p "$work/out/$win.zip" "$win/README.txt")
 check "the README names the version, no placeholder left" "yes 0" \
   "$(grep -q "^Kestrine $version for Windows" <<<"$readme" && echo yes) $(grep -c @ <<<"$readme")"
@@ -71,9 +79,9 @@ printf '#!/bin/sh\n[ "$1 $2" = "notarytool submit" ] && echo "$NOTARY_ANSWER"\n'
 printf '#!/bin/sh\n: >"$5"\n' >"$work/bin/ditto"
 # lipo is llvm's, reading the real file, but for -archs when LIPO_ARCHS gives
 # another answer (printf escapes allowed).
-cat >"$work/bin/lipo" <<'EOF'
+cat >"$work/bin/lipo" <<EOF
 #!/bin/sh
-if [ "$1" = -archs ] && [ -n "${LIPO_ARCHS+set}" ]; then printf "$LIPO_ARCHS"; else exec llvm-lipo-14 "$@"; fi
+if [ "\$1" = -archs ] && [ -n "\${LIPO_ARCHS+set}" ]; then printf "\$LIPO_ARCHS"; else exec llvm-lipo-$llvm_version "\$@"; fi
 EOF
 chmod +x "$work/bin/uname" "$work/bin/codesign" "$work/bin/xcrun" "$work/bin/ditto" "$work/bin/lipo"
 check "refused on a Mac too" 1 "$(PATH=$work/bin:$PATH package --out "$work/mac")"

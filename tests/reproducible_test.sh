@@ -14,6 +14,7 @@ root=$(cd "$1" && pwd)
 . "$(dirname "$0")/check.sh"
 "$root/scripts/install-packages" linux windows windows-arm64 macos package
 toolchain=$("$root/scripts/setup-mingw-arm64" 2>/dev/null)
+llvm_version=$("$root/scripts/debian-release" llvm_version) || exit 1
 SECONDS=0
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
 # The copies have no history: both take the time of ROOT's last commit.
@@ -82,8 +83,8 @@ differences() {  # differences A B: "same", or what differs
   case $(head -c 4 "$a" | od -An -tx1 | tr -d ' ') in
     7f454c46) echo "differs: $(object_differences objdump "$a" "$b")" ;;
     4d5a*) if [ "$(pe_machine "$a")" = aa64 ]; then  # GNU's objdump reads no ARM64 PE
-             echo "differs: $(cmp -l "$a" "$b" | wc -l) bytes; header: $(diff <(llvm-readobj-14 --file-headers "$a") \
-               <(llvm-readobj-14 --file-headers "$b") | grep '^<' | tr -s ' ' | head -n 4 | paste -sd' ')"
+             echo "differs: $(cmp -l "$a" "$b" | wc -l) bytes; header: $(diff <("llvm-readobj-$llvm_version" --file-headers "$a") \
+               <("llvm-readobj-$llvm_version" --file-headers "$b") | grep '^<' | tr -s ' ' | head -n 4 | paste -sd' ')"
            else echo "differs: $(object_differences x86_64-w64-mingw32-objdump "$a" "$b")"; fi ;;
     504b0304)
       echo "differs in members: $(for member in $(unzip -Z1 "$a"); do

@@ -11,9 +11,12 @@
 /^ DLL name: / {dll = $3}
 /^ Ordinal +RVA +Name/ {table = "llvm"; next}
 NF == 0 {table = ""}
-table == "rva" || table == "name" {gsub(/[][]/, " ")}
-table == "rva" {rva[$1] = $4; next}
-table == "name" {name[$1] = $2; next}
+# binutils 2.44 (Debian 13) adds a column heading, the name table's ordinals
+# and hints, and zeros before the RVA: rows are taken by their first number,
+# the name as the last field, the RVA without its leading zeros.
+table == "rva" || table == "name" {gsub(/[][]/, " "); if ($1 !~ /^[0-9]+$/) next}
+table == "rva" {v = $4; sub(/^0+/, "", v); rva[$1] = v == "" ? "0" : v; next}
+table == "name" {name[$1] = $NF; next}
 table == "llvm" && $2 != "0" {n++; rva[n] = substr($2, 3); name[n] = NF >= 3 ? $3 : ""}
 END {
   if (dll != "") print "dll", dll

@@ -20,6 +20,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
+llvm_version=$("$root/scripts/debian-release" llvm_version) || exit 1
 
 # The tree as it stands, changes included, without what builds leave: the
 # Macs build in it as in a Mac user's clone.
@@ -56,7 +57,8 @@ on() {
   local dir=$work/$1
   shift
   (cd "$tree" && env -i HOME="$dir/home" TMPDIR="$dir/tmp" USER=rehearsal PATH="$dir/bin" \
-    REHEARSAL_DIR="$here" REHEARSAL_MACHINE="$dir/machine" REHEARSAL_LINUX_PATH="$PATH" "$@")
+    REHEARSAL_DIR="$here" REHEARSAL_MACHINE="$dir/machine" REHEARSAL_LINUX_PATH="$PATH" \
+    REHEARSAL_LLVM_VERSION="$llvm_version" "$@")
 }
 # What a failed step printed last.
 tail_of() { echo "--- $1 (last lines)"; tail -n 30 "$1"; }

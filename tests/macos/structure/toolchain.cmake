@@ -1,5 +1,6 @@
 # Cross build of Pellator.framework on Linux for a structure check only:
-# clang 14 and ld64.lld against the stand-in SDK beside this file. macOS's C
+# the Debian release's clang and ld64.lld (LLVM 14 on Debian 12, 19 on
+# Debian 13, as scripts/debian-release says) against the stand-in SDK beside this file. macOS's C
 # library headers are not to be had here, so glibc's are borrowed after the
 # SDK's own: types such as std::mutex and mbstate_t get glibc's layouts, and
 # the binary is never a release. Both slices are built, x86_64 and arm64, and
@@ -13,12 +14,23 @@ set(PELLATOR_STRUCTURE_ONLY ON)
 # recipe, as on a Mac; -arch picks the slice's processor.
 set(PELLATOR_TARGET x86_64-apple-darwin)
 
-find_program(CMAKE_C_COMPILER clang-14 REQUIRED)
-find_program(CMAKE_CXX_COMPILER clang++-14 REQUIRED)
-find_program(CMAKE_AR llvm-ar-14 REQUIRED)
-find_program(CMAKE_RANLIB llvm-ranlib-14 REQUIRED)
-find_program(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool-14 REQUIRED)
-find_program(PELLATOR_LIPO llvm-lipo-14 REQUIRED)
+# The release's LLVM, asked once and kept in the cache with the tools' paths
+# (try_compile's projects read this file again and are handed the same).
+if(NOT PELLATOR_LLVM_SUFFIX)
+  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../../../scripts/debian-release llvm_version
+    OUTPUT_VARIABLE llvmVersion OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "scripts/debian-release cannot tell this machine's LLVM")
+  endif()
+  set(PELLATOR_LLVM_SUFFIX "-${llvmVersion}" CACHE STRING "Suffix of the llvm tool names: a dash and the LLVM version")
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES PELLATOR_LLVM_SUFFIX)
+find_program(CMAKE_C_COMPILER clang${PELLATOR_LLVM_SUFFIX} REQUIRED)
+find_program(CMAKE_CXX_COMPILER clang++${PELLATOR_LLVM_SUFFIX} REQUIRED)
+find_program(CMAKE_AR llvm-ar${PELLATOR_LLVM_SUFFIX} REQUIRED)
+find_program(CMAKE_RANLIB llvm-ranlib${PELLATOR_LLVM_SUFFIX} REQUIRED)
+find_program(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool${PELLATOR_LLVM_SUFFIX} REQUIRED)
+find_program(PELLATOR_LIPO llvm-lipo${PELLATOR_LLVM_SUFFIX} REQUIRED)
 set(CMAKE_C_COMPILER_TARGET ${PELLATOR_TARGET})
 set(CMAKE_CXX_COMPILER_TARGET ${PELLATOR_TARGET})
 set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
@@ -29,8 +41,9 @@ set(CMAKE_OSX_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/standin-sdk)
 set(CMAKE_C_FLAGS_INIT "-U__nonnull -U__nullable -D_GNU_SOURCE")
 set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++ ${CMAKE_C_FLAGS_INIT}")
 # glibc's headers per slice, after the SDK's own: those of each processor's
-# Debian port (x86-64 native, arm64 from libc6-dev-arm64-cross).
-set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64
+# Debian port (x86-64 native, arm64 from libc6-dev-arm64-cross); for x86_64
+# glibc's floating-point types as an Apple target has them (glibc-x86_64/).
+set(PELLATOR_SLICE_COMPILE_OPTIONS_x86_64 "SHELL:-idirafter ${CMAKE_CURRENT_LIST_DIR}/glibc-x86_64"
   "SHELL:-idirafter /usr/include/x86_64-linux-gnu" "SHELL:-idirafter /usr/include")
 set(PELLATOR_SLICE_COMPILE_OPTIONS_arm64 "SHELL:-idirafter /usr/aarch64-linux-gnu/include")
 # A framework links with its own flags variable, not the shared-library one.
