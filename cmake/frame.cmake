@@ -46,8 +46,9 @@ endif()
 
 # The brand's source goes with the processor and the system, by Mach-O's names
 # for the processors: on x86-64 the CPUID walk (CPUID_SOURCES), which is the
-# whole of it on Windows and Linux; each macOS slice reads the kernel's text,
-# the x86-64 one under Rosetta 2 only, and arm64, which has no CPUID, always.
+# whole of it on Linux; each macOS slice reads the kernel's text, the x86-64
+# one under Rosetta 2 only, and arm64, which has no CPUID, always. (The Windows
+# DLL chooses its own in platform/windows/build.cmake.)
 set(CPUID_SOURCES ${SPECS_SOURCE_DIR}/functions/cpu_brand.cpp ${SPECS_SOURCE_DIR}/functions/cpuid_x86.cpp)
 set(BRAND_SOURCES_x86_64 ${CPUID_SOURCES} ${SPECS_SOURCE_DIR}/functions/cpuid_brand.cpp)
 set(MACOS_BRAND_SOURCES_x86_64 ${CPUID_SOURCES}

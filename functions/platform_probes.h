@@ -18,8 +18,11 @@ inline CallScope emptyCallScope() {
 }
 
 // The processor's brand text, empty when the processor does not say. CMake
-// links one source per processor: the CPUID walk (functions/cpu_brand.cpp) on
-// x86-64, sysctl's machdep.cpu.brand_string (platform/macos/) on arm64.
+// links one source per processor and system: the CPUID walk
+// (functions/cpuid_brand.cpp) on x86-64 Linux; on macOS and Windows the
+// platform's own (platform/<name>/), which names the machine's processor
+// where CPUID cannot: sysctl's machdep.cpu.brand_string, the registry's
+// ProcessorNameString.
 std::string processorBrand();
 
 // Called once the brand has been read (Windows echoes it to the console).

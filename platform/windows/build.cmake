@@ -9,17 +9,19 @@ if(MINGW)
 endif()
 
 # What differs by processor. x64: Windows Vista (6.0) is the oldest Windows the
-# DLL is for, and the brand is CPUID's. ARM64: Windows 10, the first Windows on
-# ARM64, and, as ARM64 has no CPUID for programs, the processor's name that
-# Windows keeps in the registry.
+# DLL is for, and the brand is CPUID's, or the registry's under Windows on
+# Arm's x64 emulation. ARM64: Windows 10, the first Windows on ARM64, and, as
+# ARM64 has no CPUID for programs, the processor's name that Windows keeps in
+# the registry.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(ARM64|aarch64)$")
   set(KESTRINE_ARCHITECTURE arm64)
-  set(KESTRINE_BRAND_SOURCES platform/windows/windows_brand_arm64.cpp)
+  set(KESTRINE_BRAND_SOURCES platform/windows/windows_brand_arm64.cpp platform/windows/windows_registry_brand.cpp)
   set(KESTRINE_MINIMUM_WINDOWS 10 0 0x0A00)
   set(distFolder windows-arm64)
 else()
   set(KESTRINE_ARCHITECTURE x64)
-  set(KESTRINE_BRAND_SOURCES ${BRAND_SOURCES_x86_64})
+  set(KESTRINE_BRAND_SOURCES ${CPUID_SOURCES} platform/windows/windows_brand_x64.cpp
+    platform/windows/windows_registry_brand.cpp)
   set(KESTRINE_MINIMUM_WINDOWS 6 0 0x0600)
   set(distFolder windows)
 endif()

@@ -3,7 +3,10 @@
 // HARDWARE\DESCRIPTION\System\CentralProcessor\0), which this test sets in
 // Wine's prefix and restores.
 // ARM64 takes its brand from there: the value's UTF-8 bytes exactly, and
-// empty without one. x64 takes CPUID's: the value changes nothing.
+// empty without one. x64 takes CPUID's, and the value changes nothing, except
+// where IsWow64Process2 says the machine is ARM64 (an x64 host under Windows
+// on Arm's emulation): there it takes the registry's, as the ARM64 DLL does.
+// The test answers for IsWow64Process2 through the DLL's GetProcAddress import.
 // usage: windows_brand_test DLL_PATH x64|arm64
 #include "dll_harness.h"
 
@@ -64,6 +67,27 @@ Brand brandOf(const Library& dll) {
     return brand;
 }
 
+// The machine as IsWow64Process2 describes it to the DLL.
+enum class Machine { Amd64, Arm64, CallFails, NoFunction };
+Machine machine = Machine::Amd64;
+
+BOOL WINAPI machinesAsSet(HANDLE, USHORT* process, USHORT* native) {
+    // An x64 process is no WOW64 one, on either machine. A failing call may
+    // leave anything in its outputs: it leaves ARM64, which must not count.
+    *process = 0;  // IMAGE_FILE_MACHINE_UNKNOWN
+    *native = machine == Machine::Amd64 ? 0x8664 : 0xAA64;
+    if (machine != Machine::CallFails) return TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+FARPROC WINAPI lookUpOnMachine(HMODULE module, LPCSTR name) {
+    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
+    if (!byName || std::strcmp(name, "IsWow64Process2") != 0) return GetProcAddress(module, name);
+    if (machine == Machine::NoFunction) return nullptr;
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&machinesAsSet));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,5 +129,33 @@ int main(int argc, char** argv) {
     const Brand none = brandOf(dll);
     checkEqual("brand", fromRegistry ? "" : asFound.field, none.field);
     checkEqual("console line", "CPU Type: " + none.field, none.line);
+
+    // Each machine with a name beyond ASCII, as a Snapdragon X Plus laptop
+    // could hold it: the registry's wherever the machine is ARM64, CPUID's
+    // (the brand as first found) elsewhere on x64.
+    const std::wstring plus = L"Snapdragon\u00AE X Plus \u2013 X1P42100 (Oryon\u2122)";
+    const std::string plusUtf8 = "Snapdragon\xC2\xAE X Plus \xE2\x80\x93 X1P42100 (Oryon\xE2\x84\xA2)";
+    const struct {
+        const char* what;
+        Machine machine;
+        std::wstring value;
+        std::string utf8;
+    } machines[] = {
+        {"native machine ARM64", Machine::Arm64, plus, plusUtf8},
+        {"native machine ARM64, an empty name", Machine::Arm64, L"", ""},
+        {"native machine AMD64", Machine::Amd64, plus, plusUtf8},
+        {"IsWow64Process2 fails", Machine::CallFails, plus, plusUtf8},
+        {"no IsWow64Process2, as before Windows 10 1709", Machine::NoFunction, plus, plusUtf8},
+    };
+    for (const auto& m : machines) {
+        group = m.what;
+        machine = m.machine;
+        check(registry.set(m.value), "ProcessorNameString set");
+        PatchedImport lookUp(dll.module, nullptr, "GetProcAddress", reinterpret_cast<void*>(&lookUpOnMachine));
+        check(lookUp.applied(), "the DLL imports GetProcAddress");
+        const Brand brand = brandOf(dll);
+        checkEqual("brand", fromRegistry || m.machine == Machine::Arm64 ? m.utf8 : asFound.field, brand.field);
+        checkEqual("console line", "CPU Type: " + brand.field, brand.line);
+    }
     return finish();
 }

@@ -9,14 +9,21 @@
 # window fails and the graphics name is the display adapter's: the programs
 # are told so (--no-window). Tests that need an interactive desktop say so and
 # are skipped where the session has none.
-# usage: native_test.sh DIST_DIR PROGRAMS_DIR
+# On Windows on Arm the brand is the registry's ProcessorNameString, for both
+# DLLs: given ARM64_DIST_DIR, DIST_DIR is the x64 build, which Windows runs there
+# under its x64 emulation, and only the host's report is checked, its brand
+# also against the ARM64 DLL's.
+# usage: native_test.sh DIST_DIR PROGRAMS_DIR [ARM64_DIST_DIR]
 set -u
-dist=$1 programs=$2
+dist=$1 programs=$2 arm64_dist=${3:-}
 . "$(dirname "$0")/../check.sh"
 dll=$(cygpath -w "$dist/Kestrine.dll")
 version=$(sed -n 's/^version=//p' "$dist/build-info.txt" | tr -d '\r')
 wmi() { powershell.exe -NoProfile -NonInteractive -Command "$1" | tr -d '\r'; }
 run_host() { "$dist/specs-host.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# The machine's processor, whatever this shell runs as: AMD64 or ARM64.
+machine=$(wmi "(Get-ItemProperty 'HKLM:\SYSTEM\CurrentControlSet\Control\Session Manager\Environment').PROCESSOR_ARCHITECTURE")
+echo "machine: $machine"
 
 # --- the host's report against Windows' own answers
 out=$(run_host getSpecs); rc=$?
@@ -30,9 +37,17 @@ memory=${rest##*,} graphics=${rest%,*}
 window=yes
 grep -qx 'Failed to create GLFW window' <<<"$out" && window=no
 
-check "brand is the processor's name as WMI has it" \
-  "$(wmi '(Get-CimInstance Win32_Processor | Select-Object -First 1).Name.Trim()')" \
-  "$(sed 's/^ *//; s/ *$//' <<<"$brand")"
+if [ "$machine" = ARM64 ]; then
+  echo "WMI names the processor: $(wmi '(Get-CimInstance Win32_Processor | Select-Object -First 1).Name')"
+  check "brand is the registry's ProcessorNameString, to the byte" \
+    "$(wmi '[Console]::OutputEncoding = New-Object Text.UTF8Encoding $false  # no BOM
+            (Get-ItemProperty "HKLM:\HARDWARE\DESCRIPTION\System\CentralProcessor\0").ProcessorNameString')" \
+    "$brand"
+else
+  check "brand is the processor's name as WMI has it" \
+    "$(wmi '(Get-CimInstance Win32_Processor | Select-Object -First 1).Name.Trim()')" \
+    "$(sed 's/^ *//; s/ *$//' <<<"$brand")"
+fi
 check "processors as WMI counts them" \
   "$(wmi '(Get-CimInstance Win32_ComputerSystem).NumberOfLogicalProcessors')" "$cores"
 check "memory is WMI's total physical memory in whole MiB" \
@@ -51,6 +66,12 @@ check "console lines in order, before the report" \
   "CPU Type: $brand|Number of Cores: $cores|Total System Memory: ${memory}MB|" \
   "$(printf '%s|' "${lines[@]:0:3}")"
 check "sample" "a b, edited by Tovarin" "$(run_host sample "a b")"
+if [ -n "$arm64_dist" ]; then
+  arm64_report=$("$arm64_dist/specs-host.exe" getSpecs | tr -d '\r' | tail -n 1)
+  check "the x64 DLL under emulation names the processor as the ARM64 DLL does" "${arm64_report%%,*}" "$brand"
+  finish
+  exit
+fi
 
 # --- the test programs, each printing its own checks
 desktop=$(wmi '[Environment]::UserInteractive')

@@ -15,10 +15,11 @@ check "exactly six undecorated exports" "ESFreeMem ESGetVersion ESInitialize EST
 check "no export by ordinal only" "6" "$(awk '$1 != "dll" && $2 != "-"' <<<"$table" | wc -l)"
 check "export table names the DLL Kestrine.dll" "Kestrine.dll" "$(awk '$1 == "dll" {print $2}' <<<"$table")"
 
-# Processor groups came with Windows 7: the DLL looks their functions up as it
-# runs, so that the x64 DLL still loads on Windows Vista.
-check "no processor group function imported" "" "$("$objdump" -p "$dll" |
-  awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx)$/')"
+# Processor groups came with Windows 7, IsWow64Process2 with Windows 10 1709:
+# the DLL looks them up as it runs, so that the x64 DLL still loads on Windows
+# Vista.
+check "no function newer than Vista imported by name" "" "$("$objdump" -p "$dll" |
+  awk '$NF ~ /^(GetActiveProcessorCount|GetActiveProcessorGroupCount|GetLogicalProcessorInformationEx|IsWow64Process2)$/')"
 
 # Only KnownDLLs (Windows 7's), mapped from System32 whatever lies beside the
 # host; any other (opengl32) is looked for in the host's folder first. The C
