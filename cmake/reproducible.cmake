@@ -68,9 +68,10 @@ foreach(lang C CXX)
 endforeach()
 
 if(MINGW)
-  # ld writes the link time into the PE header, and mingw's driver has it pick a
-  # DLL's image base from a hash of the output path. ld's fixed default base
-  # costs nothing: the DLL is relocatable (DYNAMIC_BASE) and moved anyway.
+  # The linker (lld, or GNU ld) writes the link time into the PE header, and
+  # GNU ld as mingw's GCC drives it picks a DLL's image base from a hash of the
+  # output path. The fixed default base, lld's anyway, costs nothing: the DLL
+  # is relocatable (DYNAMIC_BASE) and moved anyway.
   add_link_options(-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base)
   # objcopy and strip write the PE header anew, with the time now unless
   # SOURCE_DATE_EPOCH names one: 0, as the linker left it.
