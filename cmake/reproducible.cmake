@@ -7,16 +7,19 @@
 # The library as shipped carries no debug sections or symbol table (the loader
 # reads neither): they go to LIBRARY.debug beside it in the dist folder, which
 # the library names in .gnu_debuglink with a checksum, so gdb and addr2line
-# find it for a crash address. (GNU binutils; SPECS_PE_REWRITE is set below.)
-# llvm's objcopy (Windows on Arm) cannot keep only the debug sections of a PE
-# image (its output does not read back): there the debug file is the whole
-# image as linked, which addr2line and gdb read the same way.
+# find it for a crash address. (SPECS_PE_REWRITE is set below.)
+# llvm's objcopy (Windows on Arm's binutils) cannot keep only the debug
+# sections of a PE image (its output does not read back): with it the debug
+# file is the whole image as linked, which addr2line and gdb read the same
+# way. GNU's objcopy (Linux, Windows x64) keeps them alone, whichever linker
+# wrote the file: the choice goes by the objcopy, not by the compiler.
 function(specs_debug_file_apart target)
   set(library $<TARGET_FILE_NAME:${target}>)
-  if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    set(keepDebug ${CMAKE_COMMAND} -E copy ${library} ${library}.debug)
-  else()
+  execute_process(COMMAND ${CMAKE_OBJCOPY} --version OUTPUT_VARIABLE objcopyVersion ERROR_QUIET)
+  if(objcopyVersion MATCHES "^GNU objcopy")
     set(keepDebug ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug)
+  else()
+    set(keepDebug ${CMAKE_COMMAND} -E copy ${library} ${library}.debug)
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${keepDebug}
@@ -65,9 +68,10 @@ foreach(lang C CXX)
 endforeach()
 
 if(MINGW)
-  # ld writes the link time into the PE header, and mingw's driver has it pick a
-  # DLL's image base from a hash of the output path. ld's fixed default base
-  # costs nothing: the DLL is relocatable (DYNAMIC_BASE) and moved anyway.
+  # The linker (lld, or GNU ld) writes the link time into the PE header, and
+  # GNU ld as mingw's GCC drives it picks a DLL's image base from a hash of the
+  # output path. The fixed default base, lld's anyway, costs nothing: the DLL
+  # is relocatable (DYNAMIC_BASE) and moved anyway.
   add_link_options(-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base)
   # objcopy and strip write the PE header anew, with the time now unless
   # SOURCE_DATE_EPOCH names one: 0, as the linker left it.

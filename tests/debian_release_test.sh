@@ -17,6 +17,13 @@ check "clang-$llvm comes from the source package named for the ARM64 runtimes" \
   "$(dpkg-query -W -f='${source:Package}' "clang-$llvm")" "$(ask llvm_source)"
 check "the GCC is gcc's" "$(gcc -dumpversion | cut -d. -f1)" "$gcc"
 check "the release is /etc/debian_version's" "$(cut -d. -f1 /etc/debian_version)" "$(ask debian_release)"
+# mingw-w64's GCC names its own folder; it is installed with the windows packages.
+if command -v x86_64-w64-mingw32-gcc-win32 >/dev/null; then
+  check "the mingw-w64 GCC folder is the -win32 GCC's" "$(x86_64-w64-mingw32-gcc-win32 -dumpversion)" \
+    "$(ask mingw_gcc_folder)"
+else
+  echo "(no mingw-w64 GCC installed: its folder is checked where the windows packages are)"
+fi
 
 # Systems it does not know: another distribution, Debian testing (no VERSION_ID).
 work=$(mktemp -d)
@@ -33,10 +40,10 @@ check "the sourcing script stops too" "1 " \
   "$(SPECS_OS_RELEASE=$work/ubuntu bash -c '. "$1/scripts/debian-release"; echo went on' - "$root" 2>/dev/null; echo "$? ")"
 
 # The one place: scripts, CMake files, presets, tests and the workflow name no
-# version of their own (the docs may).
+# version of their own, nor a mingw-w64 GCC folder (the docs may).
 named=$(cd "$root" && git ls-files -co --exclude-standard | grep -v -e '\.md$' -e '^scripts/debian-release$' |
   while IFS= read -r file; do [ -f "$file" ] && printf '%s\0' "$file"; done |
-  xargs -0 grep -nE '(^|[^a-z0-9])(clang|clang\+\+|lld|llvm(-[a-z-]+)?|libclang-rt|libc\+\+(abi)?|libobjc)-[0-9]+([^0-9.]|$)' |
+  xargs -0 grep -nE '(^|[^a-z0-9])(clang|clang\+\+|lld|llvm(-[a-z-]+)?|libclang-rt|libc\+\+(abi)?|libobjc)-[0-9]+([^0-9.]|$)|(^|[^a-z0-9.-])[0-9]+-win32' |
   grep -v '^tests/debian_release_test.sh:')
-check "no file but scripts/debian-release names an LLVM or libobjc version" "" "$named"
+check "no file but scripts/debian-release names an LLVM, libobjc or mingw-w64 GCC version" "" "$named"
 finish

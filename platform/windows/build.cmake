@@ -49,9 +49,10 @@ endforeach()
 string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
 configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
 
-# Nothing from the compiler's runtime may be needed beside the DLL: libstdc++
-# and libgcc go in statically with GNU, libc++, libunwind and compiler-rt with
-# clang for mingw, the static CRT with MSVC. (The C runtime is the system's.)
+# Nothing from the compiler's runtime may be needed beside the DLL: with clang
+# for mingw, -static links the archives of the runtime it takes (x64: GCC's
+# libstdc++ and libgcc; ARM64: libc++, libunwind and compiler-rt), as GCC's
+# flags do with GNU; the static CRT with MSVC. (The C runtime is the system's.)
 function(specs_static_runtime target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)

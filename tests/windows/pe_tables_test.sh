@@ -2,9 +2,13 @@
 # The PE tables a Windows loader reads: Kestrine.dll exports exactly the six
 # undecorated entry points, and every program imports only DLLs that come with
 # Windows itself (no libstdc++, libgcc, winpthread, libc++ or GLFW beside them).
-# OBJDUMP is GNU's (x64) or llvm's (ARM64).
-# usage: pe_tables_test.sh OBJDUMP DLL EXE...
+# OBJDUMP is GNU's (x64) or llvm's (ARM64). With --checked-imports (x64), every
+# function the DLL imports must be on that list of functions checked against
+# the oldest Windows the DLL is for.
+# usage: pe_tables_test.sh [--checked-imports LIST] OBJDUMP DLL EXE...
 set -u
+checked_imports=""
+if [ "$1" = --checked-imports ]; then checked_imports=$2; shift 2; fi
 objdump=$1 dll=$2
 shift 2
 . "$(dirname "$0")/../check.sh"
@@ -36,5 +40,16 @@ for file in "$dll" "$@"; do
               $ucrt_sets == *" ${set_name%%-*} "* ) ]] && echo yes || echo no)"
   done
 done
+
+# Each imported function (GNU objdump's import tables: "DLL Name:", then a line
+# for each function, its name last) against the checked list; DLL names in any case.
+if [ -n "$checked_imports" ]; then
+  imported=$("$objdump" -p "$dll" | awk '/^\tDLL Name:/ {dll = tolower($3); next}
+    dll != "" && /^\t[0-9a-f]+\t/ {print dll, $NF} /^$/ {dll = ""}' | sort -u)
+  check "$(basename "$dll") imports functions by name" "yes" "$([ -n "$imported" ] && echo yes || echo no)"
+  check "every function $(basename "$dll") imports is on $(basename "$checked_imports")" "" \
+    "$(comm -23 <(echo "$imported") <(awk '!/^#/ && NF == 2 {print tolower($1), $2}' "$checked_imports" | sort -u) |
+       paste -sd' ')"
+fi
 
 finish

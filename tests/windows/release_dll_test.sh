@@ -3,11 +3,17 @@
 # information went: the PE header's versions (objdump), the version resource as
 # Windows reads it (version.dll under Wine), no debug sections or symbols in the
 # DLL, and a debug file beside it that the DLL's .gnu_debuglink names and that
-# turns the exports' addresses back into their names (addr2line). OBJDUMP and
-# ADDR2LINE are GNU's (x64) or llvm's (ARM64); MINIMUM_WINDOWS is 6.0 or 10.0.
+# turns the exports' addresses back into their names (addr2line); and what
+# made it: lld, as llvm-readobj reads the header, and the release's clang
+# (CLANG_FOLDER) for the target (TRIPLE), as each compile command of the build
+# and of its GLFW (CMake's compile_commands.json) shows. OBJDUMP and ADDR2LINE
+# are GNU's (x64) or llvm's (ARM64); MINIMUM_WINDOWS is 6.0 or 10.0.
 # usage: release_dll_test.sh OBJDUMP ADDR2LINE WINE VERSION_INFO_EXE DLL DLL_WINDOWS_PATH VERSION MINIMUM_WINDOWS
+#          READOBJ CLANG_FOLDER TRIPLE COMPILE_COMMANDS...
 set -u
 objdump=$1 addr2line=$2 wine=$3 version_info=$4 dll=$5 dll_windows=$6 version=$7 minimum_windows=$8
+readobj=$9 clang_folder=${10} triple=${11}
+shift 11
 debug_file=$dll.debug
 . "$(dirname "$0")/../check.sh"
 
@@ -20,6 +26,17 @@ check "minimum Windows version" "$minimum_windows" "$(header MajorOSystemVersion
 check "subsystem version" "$minimum_windows" "$(header MajorSubsystemVersion).$(header MinorSubsystemVersion)"
 check "image version is the project's major.minor" "$major.${minor:-0}" \
   "$(header MajorImageVersion).$(header MinorImageVersion)"
+
+# --- what made it. lld writes linker version 14.0 whatever its own (as
+# Microsoft's link.exe of that number does); GNU ld writes its own (2.40).
+check "linked by lld: linker version 14.0" "14.0" "$("$readobj" --file-headers "$dll" |
+  awk '$1 == "MajorLinkerVersion:" {major = $2} $1 == "MinorLinkerVersion:" {minor = $2} END {print major "." minor}')"
+for commands in "$@"; do
+  check "each compile command in $commands runs $clang_folder/clang for $triple" "" \
+    "$(awk -F'"' -v clang="$clang_folder/clang" -v target=" --target=$triple " '$2 == "command" {n++
+         split($4, word, " "); if ((word[1] != clang && word[1] != clang "++") || !index($4, target)) print word[1]}
+       END {if (!n) print "none"}' "$commands" 2>&1 | sort -u | paste -sd' ')"
+done
 
 # --- version resource, as Explorer's Details tab and installers read it
 resource=$("$wine" "$version_info" "$dll_windows" | tr -d '\r')

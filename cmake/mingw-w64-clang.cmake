@@ -1,0 +1,67 @@
+# What both Windows cross builds share, x64 and ARM64: the Debian release's own
+# clang and lld (LLVM 14 on Debian 12, 19 on Debian 13: scripts/debian-release)
+# driven for mingw-w64, and every flag they are given. Included last by each
+# toolchain file, which sets first what differs by processor and C++ runtime:
+#   MINGW_TRIPLE              the target (x86_64-w64-mingw32, aarch64-w64-mingw32)
+#   MINGW_SYSROOT             clang's system root, under which the mingw-w64
+#                             headers and libraries are
+#   MINGW_TARGET_ROOT         the prefix of those headers and libraries
+#   MINGW_BINUTILS            the target's binutils, as a prefix to their names
+#   MINGW_RUNTIME_FLAGS       flags for compiling and linking C and C++
+#   MINGW_RUNTIME_CXX_FLAGS   flags for compiling C++ (its library's headers)
+#   MINGW_RUNTIME_LINK_FLAGS  flags for linking (the runtime's libraries)
+set(CMAKE_SYSTEM_NAME Windows)
+
+# The release's LLVM, asked once and kept in the cache (try_compile's projects
+# read this file again and are handed the same).
+if(NOT MINGW_LLVM_VERSION)
+  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/debian-release llvm_version
+    OUTPUT_VARIABLE llvmVersion OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "scripts/debian-release cannot tell this machine's LLVM")
+  endif()
+  set(MINGW_LLVM_VERSION ${llvmVersion} CACHE STRING "The release's LLVM (scripts/debian-release)")
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_LLVM_VERSION)
+set(MINGW_LLVM_BIN /usr/lib/llvm-${MINGW_LLVM_VERSION}/bin)
+
+set(CMAKE_C_COMPILER ${MINGW_LLVM_BIN}/clang)
+set(CMAKE_CXX_COMPILER ${MINGW_LLVM_BIN}/clang++)
+set(CMAKE_C_COMPILER_TARGET ${MINGW_TRIPLE})
+set(CMAKE_CXX_COMPILER_TARGET ${MINGW_TRIPLE})
+# --sysroot: without it clang searches the build machine's /usr/include too.
+set(CMAKE_SYSROOT ${MINGW_SYSROOT})
+# Linked by lld with the runtime's libraries. CMake repeats the C++ compile
+# flags on a link line, where the runtime's are unused, and a C program's link
+# takes the C++ library's flag too: neither is worth a warning.
+string(JOIN " " CMAKE_C_FLAGS_INIT ${MINGW_RUNTIME_FLAGS})
+string(JOIN " " CMAKE_CXX_FLAGS_INIT ${MINGW_RUNTIME_FLAGS}
+       --start-no-unused-arguments ${MINGW_RUNTIME_CXX_FLAGS} --end-no-unused-arguments)
+string(JOIN " " linkFlags --start-no-unused-arguments -fuse-ld=lld ${MINGW_RUNTIME_LINK_FLAGS}
+       --end-no-unused-arguments)
+foreach(kind EXE SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT "${linkFlags}")
+endforeach()
+
+# The version resource: llvm's windres, preprocessing with the clang beside it
+# (named by its folder, else it takes whichever clang is first on the PATH)
+# against the same system root.
+set(CMAKE_RC_COMPILER ${MINGW_LLVM_BIN}/llvm-windres)
+set(CMAKE_RC_FLAGS_INIT "--target=${MINGW_TRIPLE} --preprocessor-arg=--sysroot=${MINGW_SYSROOT}")
+
+foreach(tool AR RANLIB NM OBJCOPY OBJDUMP STRIP DLLTOOL ADDR2LINE)
+  string(TOLOWER ${tool} name)
+  set(CMAKE_${tool} ${MINGW_BINUTILS}${name} CACHE FILEPATH "")
+endforeach()
+
+# Libraries built for this target outside the system root (GLFW from
+# scripts/setup-glfw) are further roots, each laid out like a prefix.
+set(MINGW_EXTRA_ROOTS "" CACHE STRING "Install prefixes of libraries built for this target")
+set(CMAKE_FIND_ROOT_PATH ${MINGW_TARGET_ROOT} ${MINGW_EXTRA_ROOTS})
+
+# Build tools come from the build machine; headers, libraries and packages
+# only from the target's roots, never from the build machine's /usr.
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
