@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # scripts/debian-release against what the machine itself says: its LLVM is the
 # one Debian's clang package depends on, built from the source package it
-# names; its GCC is gcc's, its release /etc/debian_version's. A system it does not
-# know is refused, naming those it does; and nothing else in the tree names an
-# LLVM or libobjc version of its own.
+# names; its GCC is gcc's, its release /etc/debian_version's, and the
+# hardening checks it skips are those that the release's start files and
+# hardening-check leave no build to pass. A system it does not know is
+# refused, naming those it does; and nothing else in the tree names an LLVM
+# or libobjc version of its own.
 # usage: debian_release_test.sh ROOT
 set -u
 root=$1
@@ -24,6 +26,18 @@ if command -v x86_64-w64-mingw32-gcc-win32 >/dev/null; then
 else
   echo "(no mingw-w64 GCC installed: its folder is checked where the windows packages are)"
 fi
+
+# What hardening-check is told to skip, against this release's own files: CET
+# where the C start files carry no CET property (the linker keeps it only when
+# every object has it), Arm's branch protection where hardening-check asks
+# for it.
+skips=$(ask hardening_check_skips)
+cet=$(for file in Scrt1.o crti.o crtn.o; do readelf -n "$(gcc -print-file-name="$file")"; done |
+      grep -c 'x86 feature: IBT, SHSTK')
+check "CET skipped where the start files lack it" "$([ "$cet" -eq 3 ] || echo --nocfprotection)" \
+  "$(grep -o -- --nocfprotection <<<"$skips")"
+check "branch protection skipped where hardening-check asks for it" \
+  "$(hardening-check --help 2>&1 | grep -o -m1 -- --nobranchprotection)" "$(grep -o -- --nobranchprotection <<<"$skips")"
 
 # Systems it does not know: another distribution, Debian testing (no VERSION_ID).
 work=$(mktemp -d)

@@ -3,6 +3,9 @@
 # in libmachinespecs.so.debug beside it.
 find_package(OpenGL REQUIRED)
 include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
+# Debian's hardening flags for everything built here, tests included, as
+# GLFW has them too.
+include(${CMAKE_SOURCE_DIR}/cmake/hardening.cmake)
 
 # GLFW is the library's own, never shared with the host: a static build
 # (scripts/setup-glfw linux) linked in and kept out of the dynamic symbol table.

@@ -50,6 +50,10 @@ function(add_pellator_slice target arch outputFolder)
   # (the structure build's borrowed C headers); empty on a Mac.
   target_compile_options(${target} PRIVATE
     -mmacosx-version-min=${pellatorMinimumSystem_${arch}} ${PELLATOR_SLICE_COMPILE_OPTIONS_${arch}})
+  # A stack canary in every function with a local array or a local whose
+  # address is taken, as a hardened release has it: clang's default protects
+  # only character buffers of 8 bytes or more, which the arm64 slice has none of.
+  target_compile_options(${target} PRIVATE -fstack-protector-strong)
   # Nothing of Foundation is linked by name: NSAutoreleasePool is found at run
   # time through objc_getClass, so Foundation must be loaded with the library.
   # Nor is anything of CoreGraphics: macOS gives MTLCreateSystemDefaultDevice a

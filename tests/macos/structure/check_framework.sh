@@ -6,7 +6,7 @@
 #     layout | slices | header-room
 #   Checks of one slice, given its architecture (x86_64 or arm64):
 #     header | minimum-system | install-name | exports | linked-libraries |
-#     load-paths | binding | brand-source | signature (arm64)
+#     load-paths | binding | brand-source | stack-protector | signature (arm64)
 set -euo pipefail
 check=$1 framework=$2 installName=$3 suffix=$4
 shift 4
@@ -215,6 +215,20 @@ brand-source)
 signature)
   requireSlice
   checkSignature
+  ;;
+stack-protector)
+  # -fstack-protector-strong: a canary in every function with a local array or
+  # a local whose address is taken, the entry points' calls into the frame
+  # among them. clang's default protects character buffers only: the x86_64
+  # slice's CPUID brand, and nothing in arm64.
+  requireSlice
+  grep -qxF "libSystem ___stack_chk_fail" <<<"$(bindings)" || fail "no binding 'libSystem ___stack_chk_fail'"
+  disassembly=$(objdump --disassemble)
+  protected=$(awk '/^[^ \t].*:$/ { name = $0 } /___stack_chk_fail/ { print name }' <<<"$disassembly" | sort -u)
+  for entry in _getSpecs _sample; do
+    grep -qxF "$entry:" <<<"$protected" || fail "$entry calls no stack protector"
+  done
+  echo "$arch: $(wc -l <<<"$protected") functions check a stack canary"
   ;;
 header-room)
   # -headerpad_max_install_names leaves room for any install name; the tool
