@@ -1,6 +1,6 @@
 # The same bytes from any folder, at any time: what the compiler, archiver and
 # linker would take from this machine's paths or clock is mapped or fixed.
-# Included by the Linux and Windows builds, and by GLFW's own build
+# Included by the Linux, Windows and macOS builds, and by GLFW's own build
 # (scripts/setup-glfw) as its CMAKE_PROJECT_INCLUDE. Also splits a library's
 # debug information off, the same way on both.
 
@@ -57,7 +57,17 @@ function(specs_reproducible_prefix folder name)
 endfunction()
 
 if(APPLE)
-  return()  # ld64 makes the UUID from the content and writes no time
+  # ld64 makes the UUID from the content and writes no time into the image.
+  # But the debug map it writes for dsymutil names each object by absolute
+  # path with its time, and ld64.lld hashes that into the UUID: the objects
+  # are named from the build folder instead (dsymutil is told which:
+  # --oso-prepend-path) and without a time (ZERO_AR_DATE, which the linker
+  # reads from its environment).
+  add_link_options(LINKER:-oso_prefix,${CMAKE_BINARY_DIR}/)
+  foreach(lang C CXX)
+    set(CMAKE_${lang}_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env ZERO_AR_DATE=1)
+  endforeach()
+  return()
 endif()
 
 # Static libraries without member times, owners or modes.

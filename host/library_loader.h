@@ -19,6 +19,10 @@ public:
     // Address of an exported name, or null.
     void* symbol(const char* name) const;
 
+    // Where the loaded image that holds `address` starts in memory (its
+    // header), or null: with an address, what a symbolizer needs.
+    static void* imageStart(void* address);
+
     // The platform's library file beside the running host program.
     static std::string defaultPath();
 

@@ -20,6 +20,11 @@ LoadedLibrary::~LoadedLibrary() {
 
 void* LoadedLibrary::symbol(const char* name) const { return dlsym(handle_, name); }
 
+void* LoadedLibrary::imageStart(void* address) {
+    Dl_info info{};
+    return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
+}
+
 std::string LoadedLibrary::defaultPath() {
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);

@@ -37,6 +37,14 @@ void* LoadedLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
+// A module's handle is the address it is loaded at.
+void* LoadedLibrary::imageStart(void* address) {
+    HMODULE module = nullptr;
+    const DWORD flags =
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    return GetModuleHandleExW(flags, static_cast<LPCWSTR>(address), &module) ? module : nullptr;
+}
+
 std::string LoadedLibrary::defaultPath() {
     // GetModuleFileNameA truncates silently when the buffer is too small, so
     // grow it until the whole path fits (Windows paths stop at 32767).

@@ -1,5 +1,7 @@
 // Command-line stand-in for the script host: loads the library, calls one
 // script function with text arguments and prints what it returns.
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,6 +25,7 @@ void printUsage(std::FILE* out) {
     std::fputs(
         "usage: specs-host [--library PATH] FUNCTION [TEXT ...]\n"
         "       specs-host [--library PATH] --list\n"
+        "       specs-host [--library PATH] --where FUNCTION\n"
         "       specs-host --help\n"
         "\n"
         "Loads the library (by default the one beside this program), calls\n"
@@ -31,6 +34,8 @@ void printUsage(std::FILE* out) {
         "gives the text back through ESFreeMem and calls ESTerminate.\n"
         "A non-zero return code is printed to standard error and is the exit status.\n"
         "--list prints the function list that ESInitialize returns and the version.\n"
+        "--where prints where the entry point FUNCTION is in memory and where the\n"
+        "library starts, the two addresses a crash report gives a symbolizer.\n"
         "\n"
         "  specs-host getSpecs\n"
         "  specs-host sample \"some text\"\n",
@@ -60,7 +65,12 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
     const std::string function = argv[next++];
-    if (function != "--list" && (function.rfind("--", 0) == 0 || isLifecycleName(function))) {
+    if (function == "--where" && next + 1 != argc) {
+        printUsage(stderr);
+        return kUsageError;
+    }
+    if (function != "--list" && function != "--where" &&
+        (function.rfind("--", 0) == 0 || isLifecycleName(function))) {
         std::fprintf(stderr, "specs-host: %s is not a script function\n", function.c_str());
         printUsage(stderr);
         return kUsageError;
@@ -72,6 +82,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "specs-host: cannot load %s: %s\n", libraryPath.c_str(),
                      library.error().c_str());
         return kLoadError;
+    }
+    if (function == "--where") {
+        void* address = library.symbol(argv[next]);
+        if (address == nullptr) {
+            std::fprintf(stderr, "specs-host: %s exports no %s\n", libraryPath.c_str(), argv[next]);
+            return kLoadError;
+        }
+        // Printed alike on every system (%p has no 0x on Windows).
+        std::printf("0x%" PRIxPTR " 0x%" PRIxPTR "\n", reinterpret_cast<std::uintptr_t>(address),
+                    reinterpret_cast<std::uintptr_t>(LoadedLibrary::imageStart(address)));
+        return 0;
     }
     auto initialize = reinterpret_cast<InitializeFn>(library.symbol("ESInitialize"));
     auto terminate = reinterpret_cast<TerminateFn>(library.symbol("ESTerminate"));

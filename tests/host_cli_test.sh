@@ -33,6 +33,11 @@ check "a lifecycle name is refused" "2" "$?"
 check "a missing library exits 3" "3" "$?"
 "$host" --help | grep -q '^usage: specs-host'
 check "--help" "0" "$?"
+# What a symbolizer is given: a shared object is linked at 0, so the entry
+# point's address less the library's start is its address in the symbol table.
+read -r address start < <("$host" --library "$library" --where getSpecs)
+check "--where getSpecs: its address less the library's start is nm's" \
+  "$(nm -D --defined-only "$library" | awk '$NF == "getSpecs" {print $1}')" "$(printf %016x $((address - start)))"
 
 report=$("$host" --library "$library" getSpecs 2>/dev/null); rc=$?
 check "getSpecs exits 0" "0" "$rc"

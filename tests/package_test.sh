@@ -88,10 +88,13 @@ check "refused on a Mac too" 1 "$(PATH=$work/bin:$PATH package --out "$work/mac"
 check "nothing written" "" "$(ls "$work/mac")"
 
 # The same bundle as a Mac's release build leaves it: packed on a Mac by default,
-# with its symbolic links stored as links.
+# with its symbolic links stored as links, and its dSYM beside it.
 mkdir -p "$work/dist/macos"
 cp -RP "$root/dist/macos/Pellator.framework" "$work/dist/macos/"
 printf 'version=%s\nnot-a-release=\n' "$version" >"$work/dist/macos/build-info.txt"
+check "a release framework without its dSYM is refused" "1 yes" \
+  "$(PATH=$work/bin:$PATH package --dist "$work/dist" --out "$work/mac") $(grep -q 'missing .*Pellator.framework.dSYM' "$work/log" && echo yes)"
+cp -RP "$root/dist/macos/Pellator.framework.dSYM" "$work/dist/macos/"
 check "a release framework is packed on a Mac" 0 "$(PATH=$work/bin:$PATH package --dist "$work/dist" --out "$work/mac")"
 check "stored as links" \
   "$mac/Pellator.framework/Pellator $mac/Pellator.framework/Resources $mac/Pellator.framework/Versions/Current " \
@@ -100,6 +103,10 @@ check "stored as links" \
 check "unpacked, Versions/Current links to A" "A" "$(readlink "$work/mac/$mac/Pellator.framework/Versions/Current")"
 check "the library is reached through the links" "same" \
   "$(cmp -s "$work/mac/$mac/Pellator.framework/Pellator" "$root/dist/macos/Pellator.framework/Versions/A/Pellator" && echo same)"
+check "the dSYM beside it is the built one" "same same" \
+  "$(for file in Info.plist Resources/DWARF/Pellator; do
+       cmp -s "$work/mac/$mac/Pellator.framework.dSYM/Contents/$file" "$root/dist/macos/Pellator.framework.dSYM/Contents/$file" && echo same
+     done | xargs)"
 signing() { sed "s|/[^ ]*/$mac/Pellator.framework|FRAMEWORK|" "$work/codesign.log"; rm -f "$work/codesign.log"; }
 check "without an identity the whole bundle is signed ad hoc, then verified" \
   $'--force --sign - FRAMEWORK\n--verify --strict FRAMEWORK' "$(signing)"

@@ -2,8 +2,8 @@
 # Two builds of ROOT's files as they are now (tracked and new), from folders of
 # different names and depths, one after the other, each with its own GLFW cache,
 # give the same bytes: the Linux and Windows (x64 and ARM64) deliverables with
-# their debug files, the structure-built Pellator, the release archives and
-# SHA256SUMS. The Windows on Arm toolchain is built once (scripts/setup-mingw-arm64)
+# their debug files, the structure-built Pellator and its dSYM, the release
+# archives and SHA256SUMS. The Windows on Arm toolchain is built once (scripts/setup-mingw-arm64)
 # and copied into each tree's cache, so each build reads it from a folder of
 # its own. A file that
 # differs is named with what differs in it: header fields and sections (objdump),
@@ -106,7 +106,7 @@ files=(linux/libmachinespecs.so linux/libmachinespecs.so.debug linux/specs-host
        "release/machinespecs-$version-linux-x86_64.tar.gz"
        release/SHA256SUMS)
 # shellcheck disable=SC2207 # the framework's file names have no blanks
-files+=($(cd "$one/dist" && find macos/Pellator.framework -type f | LC_ALL=C sort))
+files+=($(cd "$one/dist" && find macos/Pellator.framework macos/Pellator.framework.dSYM -type f | LC_ALL=C sort))
 for file in "${files[@]}"; do
   check "$file: the same in both builds" "same" "$(differences "$one/dist/$file" "$two/dist/$file")"
 done

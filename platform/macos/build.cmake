@@ -8,6 +8,9 @@
 # On a Mac this is the release build; on Linux
 # tests/macos/structure/toolchain.cmake drives the same recipe against a
 # stand-in SDK to check the Mach-O's structure only (PELLATOR_STRUCTURE_ONLY).
+# The slices' debug information goes into Pellator.framework.dSYM beside the
+# framework, the same from any build folder as the framework itself.
+include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
 option(PELLATOR_UNIVERSAL "Build the arm64 slice too; OFF gives the x86-64 framework alone" ON)
 
 # Fixed by the deliverable, so plain variables that no -D can override. Each
@@ -38,6 +41,30 @@ endif()
 set(pellatorFolder ${CMAKE_MATCH_1})
 
 set(exportedSymbols ${CMAKE_CURRENT_LIST_DIR}/exported_symbols.txt)
+
+# A slice's debug information goes into Pellator.framework.dSYM beside its
+# framework, where Xcode, atos and crash reporters find it by the slice's
+# UUID; then the slice is stripped as a release build strips it: no debug map
+# naming this machine's objects, no local symbols. dsymutil runs in the
+# slice's folder, so that what it records of the library's path is the same
+# from any build folder. Stripping an arm64 slice voids the linker's
+# signature: llvm's strip signs it again as the linker did, and on a Mac
+# codesign signs the whole bundle once the slices are merged.
+find_program(PELLATOR_DSYMUTIL dsymutil)
+if(NOT PELLATOR_DSYMUTIL OR NOT CMAKE_STRIP)
+  message(FATAL_ERROR "dsymutil and strip make the framework's dSYM: install Xcode's command-line tools (xcode-select --install)")
+endif()
+set(pellatorDebugFile Pellator.framework.dSYM)
+set(pellatorDebugLibrary ${pellatorDebugFile}/Contents/Resources/DWARF/Pellator)
+function(pellator_debug_file target folder)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${pellatorDebugFile}
+    COMMAND ${PELLATOR_DSYMUTIL} --oso-prepend-path ${CMAKE_BINARY_DIR}
+            Pellator.framework/Versions/A/Pellator -o ${pellatorDebugFile}
+    COMMAND ${CMAKE_STRIP} -S -x Pellator.framework/Versions/A/Pellator
+    WORKING_DIRECTORY ${folder}
+    VERBATIM)
+endfunction()
 
 # One slice: the same sources, links, exports, install name and versions for
 # every processor; only the brand's source and the minimum system differ.
@@ -82,6 +109,9 @@ function(add_pellator_slice target arch outputFolder)
     BUILD_WITH_INSTALL_NAME_DIR TRUE
     LINK_DEPENDS ${exportedSymbols}
     LIBRARY_OUTPUT_DIRECTORY ${outputFolder})
+  # Debug information, for the dSYM alone.
+  target_compile_options(${target} PRIVATE -g)
+  pellator_debug_file(${target} ${outputFolder})
 endfunction()
 
 # The framework's own target is the x86_64 slice, the deliverable as it has
@@ -105,6 +135,14 @@ if(PELLATOR_UNIVERSAL)
     COMMAND ${PELLATOR_LIPO} -create $<TARGET_FILE:Pellator> ${arm64Library}
             -output $<TARGET_FILE:Pellator>.merged
     COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:Pellator>.merged $<TARGET_FILE:Pellator>
+    VERBATIM)
+  # And the two dSYMs into one, as the slices: the DWARF files merged, the
+  # rest (the same Info.plist, dsymutil's notes for each processor) copied.
+  set(dsym ${SPECS_DIST_DIR}/${pellatorDebugLibrary})
+  add_custom_command(TARGET Pellator POST_BUILD
+    COMMAND ${PELLATOR_LIPO} -create ${dsym} ${arm64Folder}/${pellatorDebugLibrary} -output ${dsym}.merged
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${arm64Folder}/${pellatorDebugFile} ${SPECS_DIST_DIR}/${pellatorDebugFile}
+    COMMAND ${CMAKE_COMMAND} -E rename ${dsym}.merged ${dsym}
     VERBATIM)
 endif()
 

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The built Pellator.framework as Apple's own tools read it: its slices
 # (lipo), linked libraries (otool -L), install name, versions and minimum
-# system (otool -l), exports (nm -gU) for each slice, and the bundle's
-# signature (codesign).
-# usage: apple_tools_test.sh FRAMEWORK_DIR INSTALL_NAME
+# system (otool -l), exports (nm -gU) for each slice, the bundle's signature
+# (codesign), and its dSYM: each slice's UUID in it (dwarfdump), and getSpecs
+# named from it with its source line (atos) at the address where specs-host
+# of that processor finds it loaded, on a Mac that runs the slice.
+# usage: apple_tools_test.sh FRAMEWORK_DIR INSTALL_NAME SPECS_HOST
 set -u
-framework=$1 installName=$2
+framework=$1 installName=$2 host=$3
 library=$framework/Versions/A/Pellator
+dwarf=$framework.dSYM/Contents/Resources/DWARF/Pellator
+line=$(grep -n '^extern "C" long getSpecs(' "$(dirname "$0")/../../../interface/entry_points.cpp" | cut -d: -f1)
 . "$(dirname "$0")/../../check.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,6 +37,16 @@ for arch in x86_64 arm64; do
     "$(otool -L "$slice" | tail -n +3 | awk '{print $1}' | LC_ALL=C sort | tr '\n' ' ')"
   check "$arch: exactly the six entry points" "_ESFreeMem _ESGetVersion _ESInitialize _ESTerminate _getSpecs _sample " \
     "$(nm -gU "$slice" | awk '{print $NF}' | LC_ALL=C sort | tr '\n' ' ')"
+  # Xcode, atos and crash reporters take the dSYM whose UUID is the slice's.
+  check "$arch: the dSYM's UUID is the slice's" "$(command LC_UUID | awk '$1 == "uuid" {print $2}')" \
+    "$(dwarfdump --uuid "$dwarf" | awk -v a="($arch)" '$3 == a {print $2}')"
+  if arch "-$arch" /usr/bin/true 2>/dev/null; then
+    read -r address start < <(arch "-$arch" "$host" --library "$framework/Pellator" --where getSpecs)
+    check "$arch: atos names getSpecs from the dSYM, where specs-host found it loaded" \
+      "getSpecs (in Pellator) (entry_points.cpp:$line)" "$(atos -o "$dwarf" -arch "$arch" -l "$start" "$address")"
+  else
+    echo "$arch: atos not run: this Mac runs no $arch code"
+  fi
 done
 check "codesign accepts the bundle" "0" "$(codesign --verify --strict --verbose=2 "$framework" >&2; echo $?)"
 details=$(codesign --display --verbose=2 "$framework" 2>&1)

@@ -2,7 +2,8 @@
 # The macOS release archive as a user gets it: scripts/package on this Mac
 # (no identity: signed ad hoc), unpacked with ditto as Archive Utility would,
 # its signature checked by codesign, its build-info.txt saying how it is
-# signed, and the unpacked framework giving the built one's report.
+# signed, the dSYM beside the framework still matching its slices, and the
+# unpacked framework giving the built one's report.
 # usage: release_archive_test.sh ROOT DIST_DIR SPECS_HOST
 set -u
 root=$1 dist=$2 host=$3
@@ -23,6 +24,10 @@ check "build-info.txt says it is signed ad hoc and not notarized" "signature=ad 
 check "the readme says where it goes and what to do when refused" "yes yes" \
   "$(grep -q 'Library/Frameworks' "$work/unpacked/$name/README.txt" && echo yes) $(
      grep -q 'xattr -dr com.apple.quarantine' "$work/unpacked/$name/README.txt" && echo yes)"
+# Signing the packed copy leaves each slice's UUID, by which its dSYM is found.
+uuids() { dwarfdump --uuid "$1" | awk '{print $2, $3}' | LC_ALL=C sort | xargs; }
+check "the unpacked dSYM holds the unpacked slices' UUIDs" "$(uuids "$framework/Pellator")" \
+  "$(uuids "$framework.dSYM/Contents/Resources/DWARF/Pellator")"
 check "the unpacked framework gives the built one's report" \
   "$("$host" --library "$dist/Pellator.framework/Pellator" getSpecs)" \
   "$("$host" --library "$framework/Pellator" getSpecs)"

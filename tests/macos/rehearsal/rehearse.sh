@@ -89,6 +89,9 @@ for name in apple-silicon intel; do
   on "$name" ./scripts/package >"$work/$name-package.log" 2>&1 || tail_of "$work/$name-package.log"
   check "$name: scripts/package names the universal framework's archive" \
     "Pellator-$version-macos-universal.zip" "$(cd "$tree/dist/release" && ls -- *.zip)"
+  check "$name: the archive holds the framework's dSYM" "Info.plist Resources/DWARF/Pellator " \
+    "$(unzip -Z1 "$tree/dist/release/Pellator-$version-macos-universal.zip" |
+       awk -F /Pellator.framework.dSYM/Contents/ '$2 ~ /^(Info.plist|Resources\/DWARF\/Pellator)$/ { print $2 }' | LC_ALL=C sort | tr '\n' ' ')"
   check "$name: its SHA256SUMS as sha256sum checks it" "ok" \
     "$(cd "$tree/dist/release" && sha256sum --quiet -c SHA256SUMS 2>&1 && echo ok)"
 done

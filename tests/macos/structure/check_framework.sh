@@ -3,16 +3,20 @@
 # Mach-O tools; exits non-zero with the reason when the check fails.
 # usage: check_framework.sh CHECK FRAMEWORK_DIR INSTALL_NAME LLVM_BIN_SUFFIX ARCH...
 #   Checks of the whole file, given every slice it must hold:
-#     layout | slices | header-room
+#     layout | slices | header-room | dsym (Pellator.framework.dSYM beside it)
 #   Checks of one slice, given its architecture (x86_64 or arm64):
 #     header | minimum-system | install-name | exports | linked-libraries |
-#     load-paths | binding | brand-source | stack-protector | signature (arm64)
+#     load-paths | binding | brand-source | stack-protector | signature (arm64) |
+#     dsym-uuid | dsym-symbols | debug-map
 set -euo pipefail
 check=$1 framework=$2 installName=$3 suffix=$4
 shift 4
 architectures=("$@")
 arch=${architectures[0]}
 library=$framework/Versions/A/Pellator
+dsym=$framework.dSYM
+dwarf=$dsym/Contents/Resources/DWARF/Pellator
+sources=$(cd "$(dirname "$0")/../../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL ($check${arch:+, $arch}): $*" >&2; exit 1; }
@@ -27,6 +31,7 @@ objdump() { "llvm-objdump$suffix" --macho --arch="$arch" "$@" "$library"; }
 requireSlice() {
   lipo "$library" -verify_arch "$arch" 2>/dev/null || fail "no $arch slice in $(lipo -archs "$library")"
 }
+requireDsym() { [ -f "$dwarf" ] || fail "no Pellator.framework.dSYM/Contents/Resources/DWARF/Pellator beside the framework"; }
 
 # Read whole before filtering: a reader that stops early would break the pipe.
 machHeader() {
@@ -229,6 +234,44 @@ stack-protector)
     grep -qxF "$entry:" <<<"$protected" || fail "$entry calls no stack protector"
   done
   echo "$arch: $(wc -l <<<"$protected") functions check a stack canary"
+  ;;
+dsym)
+  arch=
+  requireDsym
+  grep -A1 '<key>CFBundlePackageType</key>' "$dsym/Contents/Info.plist" | grep -q '<string>dSYM</string>' ||
+    fail "the dSYM's Info.plist is not a dSYM's"
+  archs=$(lipo -archs "$dwarf" | xargs)
+  [ "$archs" = "${architectures[*]}" ] || fail "the dSYM's slices are '$archs', not '${architectures[*]}'"
+  ;;
+dsym-uuid)
+  # Debuggers and crash reporters take the dSYM whose UUID is the slice's.
+  requireSlice
+  requireDsym
+  uuid=$(objdump --private-headers | awk '$1 == "uuid" { print $2; exit }')
+  [ -n "$uuid" ] || fail "no LC_UUID"
+  # "UUID: <uuid> (<arch>) <file>", a line for each slice.
+  found=$("llvm-dwarfdump$suffix" --uuid "$dwarf" | awk -v a="($arch)" '$3 == a { print $2 }')
+  [ "$found" = "$uuid" ] || fail "the dSYM's $arch UUID is '$found', the slice's $uuid"
+  ;;
+dsym-symbols)
+  # The shipped slice names no source line itself; with the dSYM, found by
+  # its UUID, the symbolizer names getSpecs's file and line.
+  requireSlice
+  requireDsym
+  address=$(objdump --exports-trie | awk '$2 == "_getSpecs" { print $1 }')
+  line=$(grep -n '^extern "C" long getSpecs(' "$sources/interface/entry_points.cpp" | cut -d: -f1)
+  symbolize() { "llvm-symbolizer$suffix" --obj="$library" --default-arch="$arch" "$@" "$address" | awk 'NF' | paste -sd' ' | sed 's/:[0-9]*$//'; }
+  [ "$(symbolize)" = "getSpecs ??:0" ] || fail "the slice alone gives '$(symbolize)'"
+  named=$(symbolize --dsym-hint="$dsym")
+  [ "$named" = "getSpecs /src/MachineSpecs/interface/entry_points.cpp:$line" ] ||
+    fail "with the dSYM, getSpecs at $address is '$named', not entry_points.cpp:$line"
+  ;;
+debug-map)
+  # The debug map (stabs, llvm-nm's type "-") names the build machine's
+  # objects (OSO) and sources: it is dsymutil's, and stripped once it has run.
+  requireSlice
+  stabs=$("llvm-nm$suffix" --debug-syms --arch="$arch" "$library" | awk '$2 == "-"')
+  [ -z "$stabs" ] || fail "$(wc -l <<<"$stabs") debug map entries left, objects: $(awk '$5 == "OSO" { print $6 }' <<<"$stabs" | head -n 3 | xargs)"
   ;;
 header-room)
   # -headerpad_max_install_names leaves room for any install name; the tool
