@@ -42,10 +42,11 @@ for file in "$dll" "$@"; do
 done
 
 # Each imported function (GNU objdump's import tables: "DLL Name:", then a line
-# for each function, its name last) against the checked list; DLL names in any case.
+# for each function, its address first, after a tab or, from binutils 2.44, blanks,
+# and its name last) against the checked list; DLL names in any case.
 if [ -n "$checked_imports" ]; then
   imported=$("$objdump" -p "$dll" | awk '/^\tDLL Name:/ {dll = tolower($3); next}
-    dll != "" && /^\t[0-9a-f]+\t/ {print dll, $NF} /^$/ {dll = ""}' | sort -u)
+    dll != "" && /^\t[0-9a-f]+[\t ]/ {print dll, $NF} /^$/ {dll = ""}' | sort -u)
   check "$(basename "$dll") imports functions by name" "yes" "$([ -n "$imported" ] && echo yes || echo no)"
   check "every function $(basename "$dll") imports is on $(basename "$checked_imports")" "" \
     "$(comm -23 <(echo "$imported") <(awk '!/^#/ && NF == 2 {print tolower($1), $2}' "$checked_imports" | sort -u) |
