@@ -1,15 +1,18 @@
 # What both Windows cross builds share, x64 and ARM64: the Debian release's own
 # clang and lld (LLVM 14 on Debian 12, 19 on Debian 13: scripts/debian-release)
-# driven for mingw-w64, and every flag they are given. Included last by each
-# toolchain file, which sets first what differs by processor and C++ runtime:
+# driven for mingw-w64 with the C++ runtime made for clang's code (LLVM's
+# compiler-rt builtins, libunwind, libc++abi and libc++, which
+# scripts/setup-mingw-llvm builds), and every flag they are given. Included
+# last by each toolchain file, which sets first what differs by processor:
 #   MINGW_TRIPLE              the target (x86_64-w64-mingw32, aarch64-w64-mingw32)
+#   MINGW_TOOLCHAIN_ROOT      what scripts/setup-mingw-llvm built: clang's resource
+#                             folder (lib/clang/<release>/: its own headers, and
+#                             the builtins beside them) and the runtimes under
+#                             TRIPLE/
 #   MINGW_SYSROOT             clang's system root, under which the mingw-w64
 #                             headers and libraries are
 #   MINGW_TARGET_ROOT         the prefix of those headers and libraries
 #   MINGW_BINUTILS            the target's binutils, as a prefix to their names
-#   MINGW_RUNTIME_FLAGS       flags for compiling and linking C and C++
-#   MINGW_RUNTIME_CXX_FLAGS   flags for compiling C++ (its library's headers)
-#   MINGW_RUNTIME_LINK_FLAGS  flags for linking (the runtime's libraries)
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The release's LLVM, asked once and kept in the cache (try_compile's projects
@@ -24,6 +27,21 @@ if(NOT MINGW_LLVM_VERSION)
 endif()
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_LLVM_VERSION)
 set(MINGW_LLVM_BIN /usr/lib/llvm-${MINGW_LLVM_VERSION}/bin)
+
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_TOOLCHAIN_ROOT)
+file(GLOB resourceDir LIST_DIRECTORIES true ${MINGW_TOOLCHAIN_ROOT}/lib/clang/*)
+if(NOT resourceDir)
+  message(FATAL_ERROR "No toolchain in ${MINGW_TOOLCHAIN_ROOT}: scripts/setup-mingw-llvm builds it")
+endif()
+set(MINGW_RUNTIME_FLAGS -resource-dir=${resourceDir})
+set(MINGW_RUNTIME_CXX_FLAGS -stdlib=libc++)
+set(MINGW_RUNTIME_LINK_FLAGS -rtlib=compiler-rt -unwindlib=libunwind -stdlib=libc++)
+if(NOT MINGW_SYSROOT STREQUAL MINGW_TOOLCHAIN_ROOT)
+  # The system root is Debian's mingw-w64 (x64), whose C++ headers would be
+  # GCC's: libc++ is named outright.
+  list(APPEND MINGW_RUNTIME_CXX_FLAGS -nostdinc++ -isystem ${MINGW_TOOLCHAIN_ROOT}/${MINGW_TRIPLE}/include/c++/v1)
+  list(APPEND MINGW_RUNTIME_LINK_FLAGS -L${MINGW_TOOLCHAIN_ROOT}/${MINGW_TRIPLE}/lib)
+endif()
 
 set(CMAKE_C_COMPILER ${MINGW_LLVM_BIN}/clang)
 set(CMAKE_CXX_COMPILER ${MINGW_LLVM_BIN}/clang++)

@@ -42,8 +42,8 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=${SPECS_REPRODUCIBLE_ROOT}>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=${SPECS_REPRODUCIBLE_ROOT}/build>")
 
-# A toolchain of our own in the cache folder (Windows on Arm's, from
-# scripts/setup-mingw-arm64): its headers by a fixed name, as its libraries
+# A toolchain of our own in the cache folder (the Windows runtimes of
+# scripts/setup-mingw-llvm): its headers by a fixed name, as its libraries
 # were built.
 if(MINGW_TOOLCHAIN_ROOT)
   add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${MINGW_TOOLCHAIN_ROOT}=/src/toolchain>")

@@ -19,13 +19,6 @@ check "clang-$llvm comes from the source package named for the ARM64 runtimes" \
   "$(dpkg-query -W -f='${source:Package}' "clang-$llvm")" "$(ask llvm_source)"
 check "the GCC is gcc's" "$(gcc -dumpversion | cut -d. -f1)" "$gcc"
 check "the release is /etc/debian_version's" "$(cut -d. -f1 /etc/debian_version)" "$(ask debian_release)"
-# mingw-w64's GCC names its own folder; it is installed with the windows packages.
-if command -v x86_64-w64-mingw32-gcc-win32 >/dev/null; then
-  check "the mingw-w64 GCC folder is the -win32 GCC's" "$(x86_64-w64-mingw32-gcc-win32 -dumpversion)" \
-    "$(ask mingw_gcc_folder)"
-else
-  echo "(no mingw-w64 GCC installed: its folder is checked where the windows packages are)"
-fi
 
 # What hardening-check is told to skip, against this release's own files: CET
 # where the C start files carry no CET property (the linker keeps it only when

@@ -3,7 +3,7 @@
 # different names and depths, one after the other, each with its own GLFW cache,
 # give the same bytes: the Linux and Windows (x64 and ARM64) deliverables with
 # their debug files, the structure-built Pellator and its dSYM, the release
-# archives and SHA256SUMS. The Windows on Arm toolchain is built once (scripts/setup-mingw-arm64)
+# archives and SHA256SUMS. The Windows toolchains are built once (scripts/setup-mingw-llvm)
 # and copied into each tree's cache, so each build reads it from a folder of
 # its own. A file that
 # differs is named with what differs in it: header fields and sections (objdump),
@@ -13,7 +13,7 @@ set -u
 root=$(cd "$1" && pwd)
 . "$(dirname "$0")/check.sh"
 "$root/scripts/install-packages" linux windows windows-arm64 macos package
-toolchain=$("$root/scripts/setup-mingw-arm64" 2>/dev/null)
+toolchains=("$("$root/scripts/setup-mingw-llvm" x64 2>/dev/null)" "$("$root/scripts/setup-mingw-llvm" arm64 2>/dev/null)")
 llvm_version=$("$root/scripts/debian-release" llvm_version) || exit 1
 SECONDS=0
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
@@ -33,8 +33,10 @@ build_tree() {  # build_tree TREE BUILD_FOLDER
   (unset SOURCE_DATE_EPOCH KESTRINE_SIGN_PKCS12
    export SPECS_CACHE_DIR=$tree/.cache
    set -e
-   mkdir -p "$SPECS_CACHE_DIR/windows-arm64"
-   cp -a "$toolchain" "$SPECS_CACHE_DIR/windows-arm64/"
+   for toolchain in "${toolchains[@]}"; do
+     folder=$SPECS_CACHE_DIR/$(basename "$(dirname "$toolchain")")
+     mkdir -p "$folder" && cp -a "$toolchain" "$folder/"
+   done
    "$tree/scripts/build-linux" "$build/linux" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-windows" "$build/windows" -DSPECS_BUILD_TESTS=OFF
    "$tree/scripts/build-windows" --arm64 "$build/windows-arm64" -DSPECS_BUILD_TESTS=OFF

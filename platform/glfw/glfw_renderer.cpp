@@ -3,7 +3,7 @@
 #include "caller_context.h"
 #include "glfw_section.h"
 
-#include <iostream>
+#include <cstdio>
 #include <new>
 
 #include <GLFW/glfw3.h>
@@ -30,7 +30,8 @@ std::string rendererOfNewWindow(WindowFailureNotice notice) {
     GLFWwindow* window = glfwCreateWindow(800, 800, "HelloWorld", nullptr, nullptr);
     if (window == nullptr) {
         if (notice == WindowFailureNotice::PrintLine) {
-            std::cout << "Failed to create GLFW window" << std::endl;
+            std::fputs("Failed to create GLFW window\n", stdout);
+            std::fflush(stdout);
         }
         // No context to ask, so no name.
         return name;

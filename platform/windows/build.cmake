@@ -50,8 +50,8 @@ string(REPLACE ";" "," KESTRINE_VERSION_QUAD "${KESTRINE_VERSION_QUAD}")
 configure_file(platform/windows/Kestrine.rc.in Kestrine.rc @ONLY)
 
 # Nothing from the compiler's runtime may be needed beside the DLL: with clang
-# for mingw, -static links the archives of the runtime it takes (x64: GCC's
-# libstdc++ and libgcc; ARM64: libc++, libunwind and compiler-rt), as GCC's
+# for mingw, -static links the archives of the runtime it takes (libc++,
+# libunwind and compiler-rt), as GCC's
 # flags do with GNU; the static CRT with MSVC. (The C runtime is the system's.)
 function(specs_static_runtime target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
@@ -85,7 +85,9 @@ target_link_libraries(Kestrine PRIVATE glfw gdi32)
 # (The image version is the VERSION property below.)
 if(MINGW)
   # The .def file names the exports; keep the linker from adding any others.
-  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
+  # Only what the DLL calls is kept, and imported: the runtimes' functions it
+  # never calls would import functions newer than the oldest Windows.
+  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols -Wl,--gc-sections
     -Wl,--major-os-version,${windowsMajor} -Wl,--minor-os-version,${windowsMinor}
     -Wl,--major-subsystem-version,${windowsMajor} -Wl,--minor-subsystem-version,${windowsMinor})
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")

@@ -1,7 +1,7 @@
 // Where the DLL's C++ runtime finds a thread's exception state: in the script
-// function call that is running on the thread. Both runtimes the DLL is built
-// with, GCC's libstdc++ (x64) and LLVM's libc++abi (ARM64), would take it from
-// the heap.
+// function call that is running on the thread. The runtime the DLL is built
+// with on both processors, LLVM's libc++abi, would take it from the heap (so
+// would GCC's libstdc++, which the x64 DLL had before).
 //
 // The runtime keeps that state (the C++ ABI's __cxa_eh_globals: the stack of
 // caught exceptions and the count of uncaught ones) per thread, made the first

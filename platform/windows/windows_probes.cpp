@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <iostream>
+#include <cstdio>
 
 #include "../../functions/platform_probes.h"
 #include "../../functions/report.h"
@@ -14,6 +14,16 @@
 namespace platform {
 
 namespace {
+
+// A console line through the C runtime's standard output, in pieces (nothing
+// taken from the heap), flushed.
+void printLine(const char* label, const std::string& value, const char* unit = "") {
+    std::fputs(label, stdout);
+    std::fputs(value.c_str(), stdout);
+    std::fputs(unit, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
 
 // The primary display adapter as Windows lists it ("Microsoft Basic Display
 // Adapter", "NVIDIA GeForce RTX 3080"); empty when none is marked primary.
@@ -53,15 +63,15 @@ std::uint32_t processorsOfAllGroups() {
 
 }  // namespace
 
-// std::endl flushes every line: the host's standard output is fully buffered
-// when it is a pipe, and these lines must come before anything printed later.
+// Each line is flushed: the host's standard output is fully buffered when it
+// is a pipe, and these lines must come before anything printed later.
 void announceBrand(const std::string& cpuBrand) {
-    std::cout << "CPU Type: " << cpuBrand << std::endl;
+    printLine("CPU Type: ", cpuBrand);
 }
 
 std::uint32_t logicalProcessorCount() {
     const std::uint32_t count = processorsOfAllGroups();
-    std::cout << "Number of Cores: " << count << std::endl;
+    printLine("Number of Cores: ", std::to_string(count));
     return count;
 }
 
@@ -74,7 +84,7 @@ std::string totalMemoryMiB() {
     const std::uint64_t mib =
         GlobalMemoryStatusEx(&status) != 0 ? mibFromBytes(status.ullTotalPhys) : 0;
     const std::string figure = std::to_string(mib);
-    std::cout << "Total System Memory: " << figure << "MB" << std::endl;
+    printLine("Total System Memory: ", figure, "MB");
     return figure;
 }
 

@@ -1,0 +1,74 @@
+// Exceptions unwinding as the DLL's own do, with the C++ runtime the Windows
+// builds link: std::bad_alloc thrown from inside the runtime (a string growing
+// past what the heap gives) and from code of ours that the runtime calls (an
+// operator new that refuses), each through a function whose clean-up calls
+// out and then needs the registers the function kept, to a handler a frame
+// up; each three times, as it was a second throw that came to the clean-up
+// with a register lost when clang's code ran on GCC's unwinder.
+// usage: windows_unwind_test
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace {
+
+bool refuseNext = false;
+volatile std::size_t hugeLength = std::size_t{1} << 46;
+const char* const longText = "longer than any string's own room for short text";
+
+// Calls out on the way, as glfwTerminate does in the DLL's clean-ups.
+struct CallsOut {
+    ~CallsOut() { Sleep(0); }
+};
+
+__attribute__((noinline)) std::string grownByTheRuntime() {
+    std::string text;
+    CallsOut callsOut;
+    text.assign(hugeLength, 'x');
+    return text;
+}
+
+__attribute__((noinline)) std::string grownThroughOurNew() {
+    std::string text;
+    CallsOut callsOut;
+    refuseNext = true;
+    text.assign(longText);
+    return text;
+}
+
+template <typename Grow>
+int caughtOf(Grow grow, const char* what) {
+    int caught = 0;
+    for (int round = 1; round <= 3; ++round) {
+        try {
+            grow();
+            std::printf("FAIL %s, round %d: nothing thrown\n", what, round);
+        } catch (const std::bad_alloc&) {
+            ++caught;
+        }
+    }
+    return caught;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (refuseNext) {
+        refuseNext = false;
+        throw std::bad_alloc();
+    }
+    if (void* block = std::malloc(size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+int main() {
+    const int caught = caughtOf(grownByTheRuntime, "thrown by the runtime") +
+                       caughtOf(grownThroughOurNew, "thrown by our operator new");
+    std::printf("%d of 6 exceptions caught\n", caught);
+    return caught == 6 ? 0 : 1;
+}
