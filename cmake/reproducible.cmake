@@ -7,24 +7,14 @@
 # The library as shipped carries no debug sections or symbol table (the loader
 # reads neither): they go to LIBRARY.debug beside it in the dist folder, which
 # the library names in .gnu_debuglink with a checksum, so gdb and addr2line
-# find it for a crash address. (SPECS_PE_REWRITE is set below.)
-# llvm's objcopy (Windows on Arm's binutils) cannot keep only the debug
-# sections of a PE image (its output does not read back): with it the debug
-# file is the whole image as linked, which addr2line and gdb read the same
-# way. GNU's objcopy (Linux, Windows x64) keeps them alone, whichever linker
-# wrote the file: the choice goes by the objcopy, not by the compiler.
+# find it for a crash address. (The Windows DLLs have a PDB instead:
+# cmake/pdb.cmake.)
 function(specs_debug_file_apart target)
   set(library $<TARGET_FILE_NAME:${target}>)
-  execute_process(COMMAND ${CMAKE_OBJCOPY} --version OUTPUT_VARIABLE objcopyVersion ERROR_QUIET)
-  if(objcopyVersion MATCHES "^GNU objcopy")
-    set(keepDebug ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug)
-  else()
-    set(keepDebug ${CMAKE_COMMAND} -E copy ${library} ${library}.debug)
-  endif()
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${keepDebug}
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_STRIP} --strip-all ${library}
-    COMMAND ${SPECS_PE_REWRITE} ${CMAKE_OBJCOPY} --add-gnu-debuglink=${library}.debug ${library}
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${library} ${library}.debug
+    COMMAND ${CMAKE_STRIP} --strip-all ${library}
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${library}.debug ${library}
     WORKING_DIRECTORY ${SPECS_DIST_DIR}
     VERBATIM)
 endfunction()
@@ -83,9 +73,12 @@ if(MINGW)
   # output path. The fixed default base, lld's anyway, costs nothing: the DLL
   # is relocatable (DYNAMIC_BASE) and moved anyway.
   add_link_options(-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base)
-  # objcopy and strip write the PE header anew, with the time now unless
-  # SOURCE_DATE_EPOCH names one: 0, as the linker left it.
-  set(SPECS_PE_REWRITE ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
+  # lld writes a hash of the content there instead (/Brepro, with a Repro
+  # debug entry saying so): debuggers and symbol stores know a build by that
+  # time with its SizeOfImage, and a fixed 0 would make every build one key.
+  if(CMAKE_C_COMPILER_ID STREQUAL "Clang")
+    add_link_options(-Wl,--Xlink=-Brepro)
+  endif()
 else()
   # A build ID from the linked content alone, shared by a library and its
   # debug file, by which gdb and debuginfod pair them.

@@ -23,13 +23,13 @@ check "windows, windows-arm64 and linux packaged" 0 "$(package --out "$work/out"
 cat "$work/log"
 for zip in "$win" "$arm"; do
   check "$zip.zip holds exactly" \
-    "$zip/ $zip/Kestrine.dll $zip/Kestrine.dll.debug $zip/LICENSE.txt $zip/README.txt $zip/build-info.txt " \
+    "$zip/ $zip/Kestrine.dll $zip/Kestrine.pdb $zip/LICENSE.txt $zip/README.txt $zip/build-info.txt " \
     "$(unzip -Z1 "$work/out/$zip.zip" | listing)"
 done
 check "the tarball holds exactly" \
   "$lin/ $lin/LICENSE $lin/README $lin/build-info.txt $lin/libmachinespecs.so $lin/libmachinespecs.so.debug $lin/specs-host " \
   "$(tar -tzf "$work/out/$lin.tar.gz" | listing)"
-for file in Kestrine.dll Kestrine.dll.debug; do
+for file in Kestrine.dll Kestrine.pdb; do
   check "the zipped $file is the built one" "same" \
     "$(unzip -p "$work/out/$win.zip" "$win/$file" | cmp -s - "$root/dist/windows/$file" && echo same)"
   check "the ARM64 zip's $file is the ARM64 build's" "same" \

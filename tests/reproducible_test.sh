@@ -2,12 +2,13 @@
 # Two builds of ROOT's files as they are now (tracked and new), from folders of
 # different names and depths, one after the other, each with its own GLFW cache,
 # give the same bytes: the Linux and Windows (x64 and ARM64) deliverables with
-# their debug files, the structure-built Pellator and its dSYM, the release
+# their debug files (the DLLs' PDBs), the structure-built Pellator and its dSYM, the release
 # archives and SHA256SUMS. The Windows toolchains are built once (scripts/setup-mingw-llvm)
 # and copied into each tree's cache, so each build reads it from a folder of
 # its own. A file that
 # differs is named with what differs in it: header fields and sections (objdump),
-# archive members, or diffoscope's report where it is installed.
+# archive members, a PDB's records (llvm-pdbutil), or diffoscope's report where
+# it is installed.
 # usage: reproducible_test.sh ROOT
 set -u
 root=$(cd "$1" && pwd)
@@ -88,6 +89,9 @@ differences() {  # differences A B: "same", or what differs
              echo "differs: $(cmp -l "$a" "$b" | wc -l) bytes; header: $(diff <("llvm-readobj-$llvm_version" --file-headers "$a") \
                <("llvm-readobj-$llvm_version" --file-headers "$b") | grep '^<' | tr -s ' ' | head -n 4 | paste -sd' ')"
            else echo "differs: $(object_differences x86_64-w64-mingw32-objdump "$a" "$b")"; fi ;;
+    4d696372)  # "Microsoft C/C++ MSF 7.00": a PDB, read by llvm's reader
+      echo "differs: $(diff <("llvm-pdbutil-$llvm_version" dump --summary --modules --symbols --ids "$a") \
+        <("llvm-pdbutil-$llvm_version" dump --summary --modules --symbols --ids "$b") | grep '^[<>]' | head -n 6 | paste -sd' ')" ;;
     504b0304)
       echo "differs in members: $(for member in $(unzip -Z1 "$a"); do
         cmp -s <(unzip -p "$a" "$member") <(unzip -p "$b" "$member" 2>/dev/null) || printf '%s ' "$member"
@@ -102,8 +106,8 @@ differences() {  # differences A B: "same", or what differs
 }
 
 files=(linux/libmachinespecs.so linux/libmachinespecs.so.debug linux/specs-host
-       windows/Kestrine.dll windows/Kestrine.dll.debug windows/specs-host.exe
-       windows-arm64/Kestrine.dll windows-arm64/Kestrine.dll.debug windows-arm64/specs-host.exe
+       windows/Kestrine.dll windows/Kestrine.pdb windows/specs-host.exe
+       windows-arm64/Kestrine.dll windows-arm64/Kestrine.pdb windows-arm64/specs-host.exe
        "release/Kestrine-$version-windows-x64.zip" "release/Kestrine-$version-windows-arm64.zip"
        "release/machinespecs-$version-linux-x86_64.tar.gz"
        release/SHA256SUMS)

@@ -31,6 +31,16 @@ list(GET KESTRINE_MINIMUM_WINDOWS 2 windowsHex)
 
 set(SPECS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${distFolder} CACHE PATH "Where the built library and host land")
 
+# Kestrine's PDB, the same from any folder (cmake/pdb.cmake).
+if(MINGW)
+  include(${CMAKE_SOURCE_DIR}/cmake/pdb.cmake)
+  set(viewFolders glfw-${glfw3_VERSION}=${glfwPrefix} dist=${SPECS_DIST_DIR})
+  if(MINGW_TOOLCHAIN_ROOT)
+    list(APPEND viewFolders toolchain=${MINGW_TOOLCHAIN_ROOT})
+  endif()
+  specs_path_view(${viewFolders})
+endif()
+
 # The headers then hide anything newer than the oldest Windows the DLL is for,
 # so nothing later is called unchecked.
 add_compile_definitions(_WIN32_WINNT=${windowsHex} WINVER=${windowsHex})
@@ -110,10 +120,10 @@ set_target_properties(Kestrine PROPERTIES
   OUTPUT_NAME Kestrine
   RUNTIME_OUTPUT_DIRECTORY ${SPECS_DIST_DIR})
 
-# The released DLL's debug information goes to Kestrine.dll.debug beside it.
-# (MSVC writes its PDB beside the DLL by itself.)
+# The released DLL's debug information goes to Kestrine.pdb beside it, the
+# file Windows' debuggers and symbol tools read (MSVC writes one by itself).
 if(MINGW)
-  specs_debug_file_apart(Kestrine)
+  specs_pdb(Kestrine)
 endif()
 
 add_executable(specs-host host/specs_host.cpp host/library_loader_windows.cpp)

@@ -4,7 +4,8 @@
 # bash. specs-host.exe's report is checked against Windows' own answers (WMI,
 # through PowerShell), then the test programs that ctest runs under Wine run
 # here as they are. Wine's trace tests and the tests that read the files with
-# Linux tools stay with the Wine run.
+# Linux tools stay with the Wine run. Windows' dbghelp reads the PDB beside
+# the DLL.
 # Without a GPU driver Windows offers OpenGL 1.1 only, so the probe's 3.3
 # window fails and the graphics name is the display adapter's: the programs
 # are told so (--no-window). Tests that need an interactive desktop say so and
@@ -95,6 +96,13 @@ program windows_boundary_random_test "$dll" 1000000
 program windows_heap_exhaustion_test "$dll"
 program windows_repeat_calls "$dll" 200 1000 0,1,100,200
 program windows_dll_search_test "$dll" "$(cygpath -w "$programs/opengl32_standin.dll")" "${mode[@]}"
+# Windows' own dbghelp reading Kestrine.pdb beside the DLL, at getSpecs and
+# at the function whose RVA llvm-pdbutil found when the tests were built.
+rva=$(tr -d '\r' <"$programs/joinReport.rva")
+symbols=$("$programs/windows_symbols.exe" "$dll" getSpecs "$rva" | tr -d '\r')
+echo "$symbols"
+. "$(dirname "$0")/symbols_check.sh"
+check_symbols "$symbols" getSpecs:getSpecs "$rva:joinReport"
 resource=$("$programs/windows_version_info.exe" "$dll" | tr -d '\r')
 check "version resource as Windows reads it" "Kestrine $version" \
   "$(sed -n 's/^ProductName=//p' <<<"$resource") $(sed -n 's/^FileVersion=//p' <<<"$resource")"

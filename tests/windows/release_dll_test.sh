@@ -2,19 +2,23 @@
 # What the released Kestrine.dll says about itself, and where its debug
 # information went: the PE header's versions (objdump), the version resource as
 # Windows reads it (version.dll under Wine), no debug sections or symbols in the
-# DLL, and a debug file beside it that the DLL's .gnu_debuglink names and that
-# turns the exports' addresses back into their names (addr2line); and what
-# made it: lld, as llvm-readobj reads the header, and the release's clang
-# (CLANG_FOLDER) for the target (TRIPLE), as each compile command of the build
-# and of its GLFW (CMake's compile_commands.json) shows. OBJDUMP and ADDR2LINE
-# are GNU's (x64) or llvm's (ARM64); MINIMUM_WINDOWS is 6.0 or 10.0.
-# usage: release_dll_test.sh OBJDUMP ADDR2LINE WINE VERSION_INFO_EXE DLL DLL_WINDOWS_PATH VERSION MINIMUM_WINDOWS
-#          READOBJ CLANG_FOLDER TRIPLE COMPILE_COMMANDS...
+# DLL, and Kestrine.pdb beside it that its CodeView record names and matches
+# (llvm-readobj, llvm-pdbutil) and from which Windows' symbol engine (dbghelp,
+# the SYMBOLS_EXE program under Wine) names getSpecs and a function the DLL
+# does not export, at the RVA in RVA_FILE, with file and line; and what made
+# it: lld, as llvm-readobj reads the header, and the release's clang
+# (CLANG_FOLDER, whose llvm-readobj and llvm-pdbutil are used) for the target
+# (TRIPLE), as each compile command of the build and of its GLFW (CMake's
+# compile_commands.json) shows. OBJDUMP is GNU's (x64) or llvm's (ARM64);
+# MINIMUM_WINDOWS is 6.0 or 10.0.
+# usage: release_dll_test.sh OBJDUMP WINE VERSION_INFO_EXE SYMBOLS_EXE RVA_FILE DLL DLL_WINDOWS_PATH VERSION
+#          MINIMUM_WINDOWS CLANG_FOLDER TRIPLE COMPILE_COMMANDS...
 set -u
-objdump=$1 addr2line=$2 wine=$3 version_info=$4 dll=$5 dll_windows=$6 version=$7 minimum_windows=$8
-readobj=$9 clang_folder=${10} triple=${11}
+objdump=$1 wine=$2 version_info=$3 symbols_exe=$4 rva=$(cat "$5") dll=$6 dll_windows=$7 version=$8
+minimum_windows=$9 clang_folder=${10} triple=${11}
 shift 11
-debug_file=$dll.debug
+readobj=$clang_folder/llvm-readobj pdbutil=$clang_folder/llvm-pdbutil
+pdb=${dll%.dll}.pdb
 . "$(dirname "$0")/../check.sh"
 
 header() { "$objdump" -p "$dll" | awk -v name="$1" '$1 == name {print $2; exit}'; }
@@ -54,55 +58,49 @@ done
 check "LegalCopyright is a copyright line" "yes" \
   "$([[ $(field LegalCopyright) =~ ^Copyright\ \(C\)\ [0-9]{4}\ [^\ ] ]] && echo yes || echo "no: $(field LegalCopyright)")"
 
-# --- debug information apart
+# --- debug information in Kestrine.pdb
 check "no debug sections in the DLL" "" \
   "$("$objdump" -h "$dll" | awk '$2 ~ /^\.debug_/ {printf "%s ", $2}')"
 # (GNU's objdump says "no symbols", llvm's nothing.)
 check "no symbol table in the DLL" "" \
   "$("$objdump" -t "$dll" | sed -n '/^SYMBOL TABLE:/,$p' | sed '1d; /^no symbols$/d; /^$/d')"
-# .gnu_debuglink: the file's name, a NUL, padding and a checksum, from the
-# section's hex dump.
-debuglink=$("$objdump" -s -j .gnu_debuglink "$dll" |
-  awk '$1 ~ /^[0-9a-f]+$/ && NF > 1 {for (i = 2; i <= 5 && $i ~ /^([0-9a-f][0-9a-f])+$/; i++) printf "%s", $i}' |
-  sed 's/../\\x&/g')
-check "the DLL's debug link names Kestrine.dll.debug" "Kestrine.dll.debug" \
-  "$(printf '%b' "$debuglink" | tr '\0' '\n' | head -n1)"
-check "the debug file holds DWARF line tables" "yes" \
-  "$("$objdump" -h "$debug_file" | grep -q ' \.debug_line ' && echo yes || echo no)"
+# The CodeView record: the PDB's bare name, its GUID (as raw bytes, the first
+# three fields little-endian) and age, against the PDB's own header.
+record=$("$readobj" --coff-debug-directory "$dll")
+check "the DLL's CodeView record names a bare Kestrine.pdb" "Kestrine.pdb" \
+  "$(awk '$1 == "PDBFileName:" {print $2}' <<<"$record")"
+record_id=$(awk '$1 == "PDBGUID:" {gsub(/[()]/, ""); b = ""; for (i = 2; i <= 17; i++) b = b $i
+    printf "%s-%s-%s-%s-%s", substr(b, 7, 2) substr(b, 5, 2) substr(b, 3, 2) substr(b, 1, 2),
+      substr(b, 11, 2) substr(b, 9, 2), substr(b, 15, 2) substr(b, 13, 2), substr(b, 17, 4), substr(b, 21)}
+  $1 == "PDBAge:" {print " " $2}' <<<"$record")
+summary=$("$pdbutil" dump --summary "$pdb")
+check "the PDB's GUID and age are the record's" "$record_id" \
+  "$(awk '$1 == "GUID:" {gsub(/[{}]/, "", $2); guid = $2} $1 == "Age:" {age = $2} END {print guid, age}' <<<"$summary")"
+# lld's /Brepro: the header's time is a hash of the content, never 0.
+check "TimeDateStamp is a content hash (a Repro entry), not 0" "Repro yes" \
+  "$(awk '$1 == "Type:" && $2 == "Repro" {printf "Repro "}' <<<"$record")$("$readobj" --file-headers "$dll" |
+    awk '$1 == "TimeDateStamp:" {print ($NF == "(0x0)" ? "no" : "yes"); exit}')"
 
-# Each export's address as a crash report gives it (image base + the export's
-# RVA, from the released DLL) names that export in the debug file.
-image_base=$(header ImageBase)
-exports=$("$objdump" -p "$dll" | awk -f "$(dirname "$0")/pe_exports.awk" | awk '$1 != "dll" {print $2, $1}' | sort)
-names=() addresses=()
-while read -r name rva; do
-  names+=("$name")
-  addresses+=("$(printf '0x%x' $((0x$image_base + 0x$rva)))")
-done <<<"$exports"
-check "six exports found to symbolise" "6" "${#names[@]}"
-
-symbolised=$("$addr2line" -f -e "$debug_file" "${addresses[@]}")
-for i in "${!names[@]}"; do
-  function_line=$(sed -n "$((2 * i + 1))p" <<<"$symbolised")
-  source_line=$(sed -n "$((2 * i + 2))p" <<<"$symbolised")
-  check "${names[i]} at ${addresses[i]}: function" "${names[i]}" "$function_line"
-  check "${names[i]} at ${addresses[i]}: a source line" "yes" \
-    "$([[ $source_line =~ \.cpp:[1-9][0-9]*$ ]] && echo yes || echo "no: $source_line")"
-done
-
-# The DLL itself, beside its debug file, is enough: the link's checksum matches.
-getspecs_address=$(for i in "${!names[@]}"; do [ "${names[i]}" = getSpecs ] && echo "${addresses[i]}"; done)
-check "the DLL beside its debug file names getSpecs" "getSpecs" \
-  "$("$addr2line" -f -e "$dll" "$getspecs_address" | head -n1)"
-# Without the debug file the DLL alone knows no names.
+# Windows' symbol engine, given the DLL's folder: the PDB's names, files and
+# lines at each export (as the export table lists them) and at a function the
+# DLL does not export; none from the DLL alone.
+exports=$("$objdump" -p "$dll" | awk -f "$(dirname "$0")/pe_exports.awk" | awk '$1 != "dll" {print $2}' | sort)
+check "six exports found to look up" "6" "$(wc -w <<<"$exports")"
+# shellcheck disable=SC2086 # the export names, one word each
+symbols=$("$wine" "$symbols_exe" "$dll_windows" $exports "$rva" | tr -d '\r')
+echo "$symbols"
+. "$(dirname "$0")/symbols_check.sh"
+# shellcheck disable=SC2046 # the same
+check_symbols "$symbols" $(for name in $exports; do echo "$name:$name"; done) "$rva:joinReport"
+check "dbghelp's GUID and age are the record's" "$record_id" \
+  "$(sed -n 's/^guid=//p' <<<"$symbols") $(sed -n 's/^age=//p' <<<"$symbols")"
 alone=$(mktemp -d)
 trap 'rm -rf "$alone"' EXIT
 cp "$dll" "$alone/"
-# (llvm's addr2line names an export from the export table, but no line.)
-nothing="?? ??:0"
-"$addr2line" --version 2>/dev/null | grep -q LLVM && nothing="getSpecs ??:0"
-check "the DLL alone names nothing" "$nothing" \
-  "$("$addr2line" -f -e "$alone/$(basename "$dll")" "$getspecs_address" | head -n2 | paste -sd' ')"
+alone_symbols=$("$wine" "$symbols_exe" "Z:${alone//\//\\}\\Kestrine.dll" getSpecs "$rva" | tr -d '\r')
+# (Wine 8 says SymExport, the ARM64 Wine 10 SymNone.)
+check "without the PDB: no PDB read and no source lines" "no PDB; ??:0 ??:0" \
+  "$(grep -qx type=SymPdb <<<"$alone_symbols" && echo PDB || echo no PDB); $(sed -n "s/^\(getSpecs\|$rva\)=[^ ]* //p" <<<"$alone_symbols" | paste -sd' ')"
 
-echo "Kestrine.dll: $(stat -c %s "$dll") bytes; Kestrine.dll.debug: $(stat -c %s "$debug_file") bytes"
+echo "Kestrine.dll: $(stat -c %s "$dll") bytes; Kestrine.pdb: $(stat -c %s "$pdb") bytes"
 finish

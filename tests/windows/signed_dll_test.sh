@@ -29,7 +29,7 @@ check "a throwaway PKCS#12 file" "yes" "$([ -s signer.p12 ] && echo yes)"
 
 # --- packed with it
 mkdir -p "dist/$platform"
-cp "$dist/Kestrine.dll" "$dist/Kestrine.dll.debug" "$dist/build-info.txt" "dist/$platform/"
+cp "$dist/Kestrine.dll" "$dist/Kestrine.pdb" "$dist/build-info.txt" "dist/$platform/"
 KESTRINE_SIGN_PKCS12=$work/signer.p12 KESTRINE_SIGN_PASSWORD_FILE=$work/password \
   "$package" --dist dist --out out "$platform" >package.log 2>&1
 status=$?
