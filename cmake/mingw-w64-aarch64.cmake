@@ -28,5 +28,6 @@ endif()
 set(MINGW_RUNTIME_FLAGS -resource-dir=${resourceDir})
 set(MINGW_RUNTIME_CXX_FLAGS -stdlib=libc++)
 set(MINGW_RUNTIME_LINK_FLAGS -rtlib=compiler-rt -unwindlib=libunwind -stdlib=libc++)
+set(MINGW_PROCESSOR_LINK_FLAGS "")
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-clang.cmake)

@@ -36,5 +36,8 @@ set(MINGW_RUNTIME_FLAGS "")
 set(MINGW_RUNTIME_CXX_FLAGS -nostdinc++ -isystem ${MINGW_GCC_FOLDER}/include/c++
     -isystem ${MINGW_GCC_FOLDER}/include/c++/${MINGW_TRIPLE} -isystem ${MINGW_GCC_FOLDER}/include/c++/backward)
 set(MINGW_RUNTIME_LINK_FLAGS -rtlib=libgcc -stdlib=libstdc++ -L${MINGW_GCC_FOLDER})
+# Marked compatible with CET's shadow stacks, which Windows keeps for x64
+# processes only; how C++ exceptions stay so: docs/decisions.md.
+set(MINGW_PROCESSOR_LINK_FLAGS -Wl,--Xlink=-cetcompat)
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-clang.cmake)
