@@ -45,7 +45,7 @@ set(CMAKE_SYSROOT ${MINGW_SYSROOT})
 # -fstack-protector-strong also links GCC's libssp, which the ARM64 toolchain
 # lacks and which would displace the C runtime's own where it has one. What
 # the protector and the guard call at run time comes from the C runtime, else
-# from the DLL's own files (platform/windows/build.cmake).
+# from the DLL's own files (platform/windows/hardening.cmake).
 set(hardeningFlags ${MINGW_CLANG_CFGUARD_FLAGS} -Xclang -stack-protector -Xclang 2)
 # Linked by lld with the runtime's libraries. CMake repeats the compile flags
 # on a link line, where the runtime's and the compiler's own are unused, and a

@@ -3,7 +3,7 @@
    __guard_check_icall_fptr, then calls it itself. Windows points it at its own
    check when the process has the guard on; elsewhere (Wine) this default
    runs: a check that passes, leaving every argument register and x15 as they
-   were. The pointer stays read-only (.00cfg, which lld merges into .rdata). */
+   were. The pointer lies in .00cfg, a read-only section. */
 
 __attribute__((naked)) static void guardCheckDefault(void) { __asm__("ret"); }
 

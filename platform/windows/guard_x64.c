@@ -5,7 +5,7 @@
    own check when the process has the guard on; elsewhere (earlier Windows,
    Wine) these defaults run: a check that passes, leaving every argument
    register as it was, and a dispatch that jumps to the target as a plain call
-   would. Both pointers stay read-only (.00cfg, which lld merges into .rdata). */
+   would. Both pointers lie in .00cfg, a read-only section. */
 
 __attribute__((naked)) static void guardCheckDefault(void) { __asm__("ret"); }
 
