@@ -16,5 +16,6 @@ set(MINGW_TARGET_ROOT ${MINGW_TOOLCHAIN_ROOT}/${MINGW_TRIPLE})
 # llvm's, under the triple's names in the toolchain's bin/: GNU's binutils
 # know no ARM64 PE files.
 set(MINGW_BINUTILS ${MINGW_TOOLCHAIN_ROOT}/bin/${MINGW_TRIPLE}-)
+set(MINGW_PROCESSOR_LINK_FLAGS "")
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-clang.cmake)

@@ -13,19 +13,25 @@
 #                             headers and libraries are
 #   MINGW_TARGET_ROOT         the prefix of those headers and libraries
 #   MINGW_BINUTILS            the target's binutils, as a prefix to their names
+#   MINGW_PROCESSOR_LINK_FLAGS  the processor's own hardening at link (x64: CET)
 set(CMAKE_SYSTEM_NAME Windows)
 
-# The release's LLVM, asked once and kept in the cache (try_compile's projects
-# read this file again and are handed the same).
-if(NOT MINGW_LLVM_VERSION)
-  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/debian-release llvm_version
-    OUTPUT_VARIABLE llvmVersion OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "scripts/debian-release cannot tell this machine's LLVM")
+# The release's LLVM, and its clang's flags for Control Flow Guard, asked once
+# and kept in the cache (try_compile's projects read this file again and are
+# handed the same).
+foreach(fact llvm_version clang_cfguard_flags)
+  string(TOUPPER MINGW_${fact} variable)
+  if(NOT ${variable})
+    execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/debian-release ${fact}
+      OUTPUT_VARIABLE answer OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "scripts/debian-release cannot tell this machine's ${fact}")
+    endif()
+    separate_arguments(answer UNIX_COMMAND "${answer}")
+    set(${variable} "${answer}" CACHE STRING "The release's ${fact} (scripts/debian-release)")
   endif()
-  set(MINGW_LLVM_VERSION ${llvmVersion} CACHE STRING "The release's LLVM (scripts/debian-release)")
-endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_LLVM_VERSION)
+  list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ${variable})
+endforeach()
 set(MINGW_LLVM_BIN /usr/lib/llvm-${MINGW_LLVM_VERSION}/bin)
 
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_TOOLCHAIN_ROOT)
@@ -49,14 +55,27 @@ set(CMAKE_C_COMPILER_TARGET ${MINGW_TRIPLE})
 set(CMAKE_CXX_COMPILER_TARGET ${MINGW_TRIPLE})
 # --sysroot: without it clang searches the build machine's /usr/include too.
 set(CMAKE_SYSROOT ${MINGW_SYSROOT})
-# Linked by lld with the runtime's libraries. CMake repeats the C++ compile
-# flags on a link line, where the runtime's are unused, and a C program's link
-# takes the C++ library's flag too: neither is worth a warning.
-string(JOIN " " CMAKE_C_FLAGS_INIT ${MINGW_RUNTIME_FLAGS})
+# Hardened as Windows checks a DLL, for everything built with this file (GLFW,
+# the DLL, the programs): Control Flow Guard's check before every call
+# through a pointer, and the strong stack protector (a canary in every
+# function with a local array or a local whose address is taken). The
+# protector is asked of clang's compiler itself: its driver's
+# -fstack-protector-strong also links GCC's libssp, which the ARM64 toolchain
+# lacks and which would displace the C runtime's own where it has one. What
+# the protector and the guard call at run time comes from the C runtime, else
+# from the DLL's own files (platform/windows/hardening.cmake).
+set(hardeningFlags ${MINGW_CLANG_CFGUARD_FLAGS} -Xclang -stack-protector -Xclang 2)
+# Linked by lld with the runtime's libraries. CMake repeats the compile flags
+# on a link line, where the runtime's and the compiler's own are unused, and a
+# C program's link takes the C++ library's flag too: none is worth a warning.
+string(JOIN " " CMAKE_C_FLAGS_INIT ${MINGW_RUNTIME_FLAGS}
+       --start-no-unused-arguments ${hardeningFlags} --end-no-unused-arguments)
 string(JOIN " " CMAKE_CXX_FLAGS_INIT ${MINGW_RUNTIME_FLAGS}
-       --start-no-unused-arguments ${MINGW_RUNTIME_CXX_FLAGS} --end-no-unused-arguments)
+       --start-no-unused-arguments ${hardeningFlags} ${MINGW_RUNTIME_CXX_FLAGS} --end-no-unused-arguments)
+# The guard's tables in every image, setjmp's targets among them, and the
+# processor's own marks.
 string(JOIN " " linkFlags --start-no-unused-arguments -fuse-ld=lld ${MINGW_RUNTIME_LINK_FLAGS}
-       --end-no-unused-arguments)
+       --end-no-unused-arguments -Wl,--Xlink=-guard:cf -Wl,--Xlink=-guard:longjmp ${MINGW_PROCESSOR_LINK_FLAGS})
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "${linkFlags}")
 endforeach()

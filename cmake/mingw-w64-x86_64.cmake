@@ -19,4 +19,8 @@ set(MINGW_TARGET_ROOT ${MINGW_SYSROOT})
 # sections alone, as llvm's cannot).
 set(MINGW_BINUTILS /usr/bin/${MINGW_TRIPLE}-)
 
+# Marked compatible with CET's shadow stacks, which Windows keeps for x64
+# processes only; how C++ exceptions stay so: docs/decisions.md.
+set(MINGW_PROCESSOR_LINK_FLAGS -Wl,--Xlink=-cetcompat)
+
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-clang.cmake)

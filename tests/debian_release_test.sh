@@ -18,6 +18,10 @@ check "the LLVM is the one Debian's clang package depends on" \
 check "clang-$llvm comes from the source package named for the ARM64 runtimes" \
   "$(dpkg-query -W -f='${source:Package}' "clang-$llvm")" "$(ask llvm_source)"
 check "the GCC is gcc's" "$(gcc -dumpversion | cut -d. -f1)" "$gcc"
+# shellcheck disable=SC2046  # the flags are words
+check "clang-$llvm takes the Control Flow Guard flags named for it" "" \
+  "$(echo 'void (*f)(void); void g(void) { f(); }' | "clang-$llvm" --target=x86_64-w64-mingw32 \
+       $(ask clang_cfguard_flags) -Werror -fsyntax-only -x c - 2>&1)"
 check "the release is /etc/debian_version's" "$(cut -d. -f1 /etc/debian_version)" "$(ask debian_release)"
 
 # What hardening-check is told to skip, against this release's own files: CET

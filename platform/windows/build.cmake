@@ -45,6 +45,12 @@ endif()
 # so nothing later is called unchecked.
 add_compile_definitions(_WIN32_WINNT=${windowsHex} WINVER=${windowsHex})
 
+# What Control Flow Guard and the stack protector need at run time, where the
+# C runtime lacks it: linked into every image this build makes.
+if(MINGW)
+  include(${CMAKE_CURRENT_LIST_DIR}/hardening.cmake)
+endif()
+
 # The version resource, from the project's version (FILEVERSION wants four
 # numbers; parts the project leaves out are 0).
 enable_language(RC)

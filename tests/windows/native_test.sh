@@ -10,6 +10,12 @@
 # window fails and the graphics name is the display adapter's: the programs
 # are told so (--no-window). Tests that need an interactive desktop say so and
 # are skipped where the session has none.
+# The heap-exhaustion test runs a second time under the strictest Control Flow
+# Guard and CET policies the machine takes (strict CFG; where the processor
+# keeps shadow stacks, no DLL without the CET mark and strict shadow stacks),
+# which Wine does not enforce: getSpecs, sample and the exceptions thrown and
+# caught inside the DLL under them. A machine without shadow stacks prints a
+# SKIP line for CET.
 # On Windows on Arm the brand is the registry's ProcessorNameString, for both
 # DLLs: given ARM64_DIST_DIR, DIST_DIR is the x64 build, which Windows runs there
 # under its x64 emulation, and only the host's report is checked, its brand
@@ -94,6 +100,7 @@ program windows_host_conditions_test "$dll"
 program windows_host_conditions_test "$dll" --closed-stdout
 program windows_boundary_random_test "$dll" 1000000
 program windows_heap_exhaustion_test "$dll"
+program windows_heap_exhaustion_test "$dll" --strict-mitigations
 program windows_repeat_calls "$dll" 200 1000 0,1,100,200
 program windows_dll_search_test "$dll" "$(cygpath -w "$programs/opengl32_standin.dll")" "${mode[@]}"
 # Windows' own dbghelp reading Kestrine.pdb beside the DLL, at getSpecs and
