@@ -101,11 +101,16 @@ target_link_libraries(Kestrine PRIVATE glfw gdi32)
 # (The image version is the VERSION property below.)
 if(MINGW)
   # The .def file names the exports; keep the linker from adding any others.
-  # Only what the DLL calls is kept, and imported: the runtimes' functions it
-  # never calls would import functions newer than the oldest Windows.
-  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols -Wl,--gc-sections
+  target_link_options(Kestrine PRIVATE -Wl,--exclude-all-symbols
     -Wl,--major-os-version,${windowsMajor} -Wl,--minor-os-version,${windowsMinor}
     -Wl,--major-subsystem-version,${windowsMajor} -Wl,--minor-subsystem-version,${windowsMinor})
+  # x64: only what the DLL calls is kept, and imported, as the runtimes'
+  # functions it never calls would import functions newer than Vista. (Every
+  # Windows on ARM64 has all its runtime imports, and lld 14 crashes linking
+  # the ARM64 DLL so.)
+  if(KESTRINE_ARCHITECTURE STREQUAL "x64")
+    target_link_options(Kestrine PRIVATE -Wl,--gc-sections)
+  endif()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # lld 14 takes the image version (the VERSION property below) only in
     # its COFF form.
