@@ -64,12 +64,14 @@ check "no debug sections in the DLL" "" \
 # (GNU's objdump says "no symbols", llvm's nothing.)
 check "no symbol table in the DLL" "" \
   "$("$objdump" -t "$dll" | sed -n '/^SYMBOL TABLE:/,$p' | sed '1d; /^no symbols$/d; /^$/d')"
-# The CodeView record: the PDB's bare name, its GUID (as raw bytes, the first
-# three fields little-endian) and age, against the PDB's own header.
+# The CodeView record: the PDB's bare name, its GUID (llvm-readobj 14 gives the
+# raw bytes, the first three fields little-endian; 19 the GUID itself, in
+# braces) and age, against the PDB's own header.
 record=$("$readobj" --coff-debug-directory "$dll")
 check "the DLL's CodeView record names a bare Kestrine.pdb" "Kestrine.pdb" \
   "$(awk '$1 == "PDBFileName:" {print $2}' <<<"$record")"
-record_id=$(awk '$1 == "PDBGUID:" {gsub(/[()]/, ""); b = ""; for (i = 2; i <= 17; i++) b = b $i
+record_id=$(awk '$1 == "PDBGUID:" && $2 ~ /^[{]/ {gsub(/[{}]/, "", $2); printf "%s", $2; next}
+  $1 == "PDBGUID:" {gsub(/[()]/, ""); b = ""; for (i = 2; i <= 17; i++) b = b $i
     printf "%s-%s-%s-%s-%s", substr(b, 7, 2) substr(b, 5, 2) substr(b, 3, 2) substr(b, 1, 2),
       substr(b, 11, 2) substr(b, 9, 2), substr(b, 15, 2) substr(b, 13, 2), substr(b, 17, 4), substr(b, 21)}
   $1 == "PDBAge:" {print " " $2}' <<<"$record")
