@@ -1,7 +1,7 @@
 /* What Windows' symbol engine (dbghelp) makes of a loaded DLL: the kind of
- * debug information it found (SymPdb for a PDB) with the PDB's name, GUID
- * and age, then the symbol, source file and line at each address asked for,
- * one line each, "WHAT=NAME FILE:LINE": an export's (WHAT its name, the
+ * debug information it found (SymPdb for a PDB, which it loads only when its
+ * GUID and age are the DLL's record's) with the PDB's name, then the symbol,
+ * source file and line at each address asked for, one line each, "WHAT=NAME FILE:LINE": an export's (WHAT its name, the
  * address the loader's GetProcAddress gives) or an RVA's (WHAT a number). The
  * DLL's own folder is the only symbol path.
  * usage: symbols DLL EXPORT|RVA... */
@@ -72,11 +72,7 @@ int main(int argc, char **argv) {
         printf("no module information (error %lu)\n", GetLastError());
         return 1;
     }
-    const GUID *guid = &info.PdbSig70;
     printf("type=%s\npdb=%s\n", symbolKind(info.SymType), info.LoadedPdbName);
-    printf("guid=%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X\nage=%lu\n", guid->Data1,
-           guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1], guid->Data4[2], guid->Data4[3],
-           guid->Data4[4], guid->Data4[5], guid->Data4[6], guid->Data4[7], info.PdbAge);
     for (int i = 2; i < argc; i++) {
         if (isdigit((unsigned char)argv[i][0])) {
             printSymbol(process, argv[i], base + strtoull(argv[i], NULL, 0));
